@@ -1,0 +1,40 @@
+// main_loop.h - the render loop: one event per iteration, a frame whenever none is waiting.
+//
+// A burst of events therefore delays frames instead of being drained at once, and the loop
+// never sleeps: the frame rate is bounded only by the driver.
+#pragma once
+
+#include "app/demo_window.h"
+#include "platform/platform.h"
+
+// Draws one frame; false asks the loop to stop after presenting it.
+using FrameFunction = bool (*)(float time, float frameTime);
+
+// The window's event handling: the close box and Escape post Quit to the queue; the loop
+// ends when it takes that Quit. Nothing else is handled.
+void windowProc(const platform::Event& event);
+
+class MainLoop {
+  public:
+    static constexpr const char* kCaptionFormat = "%s  -  %3.1f FPS";
+
+    MainLoop(DemoWindow& window, FrameFunction frame) : window_(window), frame_(frame) {}
+
+    // Starts the window's frame clock.
+    void start();
+    // One iteration: takes one event, or draws and presents one frame when none is waiting.
+    // Returns whether the loop is still running.
+    bool iterate();
+    void run();
+
+    bool running() const { return running_; }
+
+  private:
+    void drawFrame();
+
+    DemoWindow& window_;
+    FrameFunction frame_;
+    bool running_ = true;
+    int frameCounter_ = 0;  // frames since the caption was last written
+    char caption_[128] = {};
+};

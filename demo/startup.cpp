@@ -1,0 +1,7 @@
+#include "demo/startup.h"
+
+bool initDemo() {
+    return true;
+}
+
+void shutdownDemo() {}

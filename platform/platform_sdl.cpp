@@ -1,0 +1,224 @@
+// platform_sdl.cpp - SDL2 backend of the platform layer.
+//
+// Platform: anything SDL2 runs on (X11, Wayland, KMS, and headless through the offscreen
+// driver, which gives an EGL context on Mesa's llvmpipe).
+// Limits: one window; full screen uses an SDL display mode of the first display; a 16-bit
+// colour request asks for at least 5-6-5, so the driver may give more.
+// Depends on: SDL2 (video and events), the system OpenGL library.
+#include <SDL.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/backend.h"
+#include "platform/platform.h"
+
+namespace platform {
+
+struct Window {
+    SDL_Window* sdl = nullptr;
+    SDL_GLContext gl = nullptr;
+};
+
+// ---------------------------------------------------------------------------------------------
+// Video, window and context
+// ---------------------------------------------------------------------------------------------
+
+namespace {
+
+// Event type of the events the program posts itself (Quit, and whatever tests inject).
+Uint32 g_programEventType = static_cast<Uint32>(-1);
+
+// Full-screen mode chosen by changeDisplayMode, applied when the window is created.
+bool g_modeChosen = false;
+SDL_DisplayMode g_fullscreenMode;
+bool g_cursorHidden = false;
+
+}  // namespace
+
+bool initVideo() {
+    if (SDL_WasInit(SDL_INIT_VIDEO)) return true;
+    // The close box is the program's business: it should not also produce SDL's own quit.
+    SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+    SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "0");
+    // An event the program posts while handling another must be the next one taken, as the
+    // loop relies on for its quit request; SDL's poll sentinel would delay it by one poll.
+    SDL_SetHint(SDL_HINT_POLL_SENTINEL, "0");
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) return false;
+    if (g_programEventType == static_cast<Uint32>(-1)) g_programEventType = SDL_RegisterEvents(1);
+    // The screen saver and monitor power-down stay off while the program runs.
+    SDL_DisableScreenSaver();
+    return g_programEventType != static_cast<Uint32>(-1);
+}
+
+bool changeDisplayMode(int width, int height, int colorBits) {
+    if (!initVideo()) return false;
+    // The size must be exact; the depth is matched where the display offers it, since many
+    // displays today have no 16-bit modes at all.
+    bool found = false;
+    const int count = SDL_GetNumDisplayModes(0);
+    for (int i = 0; i < count; ++i) {
+        SDL_DisplayMode mode;
+        if (SDL_GetDisplayMode(0, i, &mode) != 0) continue;
+        if (mode.w != width || mode.h != height) continue;
+        const bool depthMatches = static_cast<int>(SDL_BITSPERPIXEL(mode.format)) == colorBits ||
+                                  (colorBits == 32 && SDL_BITSPERPIXEL(mode.format) == 24);
+        if (!found || depthMatches) g_fullscreenMode = mode;
+        found = true;
+        if (depthMatches) break;
+    }
+    if (!found) return false;
+    g_modeChosen = true;
+    SDL_ShowCursor(SDL_DISABLE);
+    g_cursorHidden = true;
+    return true;
+}
+
+void restoreDisplayMode() {
+    // SDL returns the display to the desktop mode when the full-screen window goes away;
+    // what is left to undo here is the cursor.
+    g_modeChosen = false;
+    if (g_cursorHidden && SDL_WasInit(SDL_INIT_VIDEO)) SDL_ShowCursor(SDL_ENABLE);
+    g_cursorHidden = false;
+}
+
+Window* createWindow(const WindowDesc& desc) {
+    if (!initVideo()) return nullptr;
+    const bool sixteen = desc.colorBits == 16;
+    SDL_GL_ResetAttributes();
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, sixteen ? 5 : 8);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, sixteen ? 6 : 8);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, sixteen ? 5 : 8);
+    SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 0);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, desc.depthBits);
+    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+
+    Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
+    if (desc.fullscreen) flags |= SDL_WINDOW_FULLSCREEN | SDL_WINDOW_BORDERLESS;
+    SDL_Window* sdl = SDL_CreateWindow(desc.title, 0, 0, desc.width, desc.height, flags);
+    if (!sdl) return nullptr;
+    if (desc.fullscreen && g_modeChosen) SDL_SetWindowDisplayMode(sdl, &g_fullscreenMode);
+
+    Window* window = new Window;
+    window->sdl = sdl;
+    return window;
+}
+
+bool createContext(Window* window) {
+    if (!window) return false;
+    window->gl = SDL_GL_CreateContext(window->sdl);
+    return window->gl != nullptr;
+}
+
+bool makeCurrent(Window* window) {
+    return window && window->gl && SDL_GL_MakeCurrent(window->sdl, window->gl) == 0;
+}
+
+void showWindow(Window* window) {
+    if (window) SDL_ShowWindow(window->sdl);
+}
+
+void swapBuffers(Window* window) {
+    if (window) SDL_GL_SwapWindow(window->sdl);
+}
+
+void setWindowTitle(Window* window, const char* text) {
+    if (window) SDL_SetWindowTitle(window->sdl, text);
+}
+
+const char* windowTitle(Window* window) {
+    return window ? SDL_GetWindowTitle(window->sdl) : "";
+}
+
+void destroyWindow(Window* window) {
+    if (!window) return;
+    if (window->gl) {
+        SDL_GL_MakeCurrent(window->sdl, nullptr);
+        SDL_GL_DeleteContext(window->gl);
+    }
+    SDL_DestroyWindow(window->sdl);
+    delete window;
+}
+
+void* glProcAddress(const char* name) {
+    return SDL_GL_GetProcAddress(name);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Events
+// ---------------------------------------------------------------------------------------------
+
+bool pollEvent(Event& out) {
+    SDL_Event e;
+    if (!SDL_PollEvent(&e)) return false;
+    out = Event{};
+    if (e.type == g_programEventType) {
+        out.kind = static_cast<EventKind>(e.user.code);
+        out.key = static_cast<int>(reinterpret_cast<intptr_t>(e.user.data1));
+    } else if (e.type == SDL_QUIT) {
+        out.kind = EventKind::CloseRequested;  // the session or a signal asks us to stop
+    } else if (e.type == SDL_WINDOWEVENT && e.window.event == SDL_WINDOWEVENT_CLOSE) {
+        out.kind = EventKind::CloseRequested;
+    } else if (e.type == SDL_KEYDOWN) {
+        out.kind = EventKind::KeyDown;
+        out.key = e.key.keysym.sym == SDLK_ESCAPE ? KeyEscape : KeyUnknown;
+    }
+    return true;
+}
+
+void postEvent(const Event& event) {
+    if (!initVideo()) return;
+    SDL_Event e{};
+    e.type = g_programEventType;
+    e.user.code = static_cast<Sint32>(event.kind);
+    e.user.data1 = reinterpret_cast<void*>(static_cast<intptr_t>(event.key));
+    SDL_PushEvent(&e);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Message box
+// ---------------------------------------------------------------------------------------------
+
+namespace {
+
+MessageSink g_messageSink = nullptr;
+
+bool headlessVideoDriver() {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (!driver) driver = std::getenv("SDL_VIDEODRIVER");
+    return driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
+}
+
+}  // namespace
+
+void setMessageSink(MessageSink sink) {
+    g_messageSink = sink;
+}
+
+void showMessage(const char* text) {
+    if (g_messageSink) {
+        g_messageSink(text);
+        return;
+    }
+    if (!headlessVideoDriver() &&
+        SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_WARNING, "Error", text, nullptr) == 0) {
+        return;
+    }
+    std::fprintf(stderr, "Error: %s\n", text);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Clock (real counter; the manual clock is in clock.cpp)
+// ---------------------------------------------------------------------------------------------
+
+int64_t realCounter() {
+    return static_cast<int64_t>(SDL_GetPerformanceCounter());
+}
+int64_t realCounterFrequency() {
+    return static_cast<int64_t>(SDL_GetPerformanceFrequency());
+}
+
+}  // namespace platform

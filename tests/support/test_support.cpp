@@ -1,0 +1,54 @@
+#include "tests/support/test_support.h"
+
+#include <GL/gl.h>
+
+#include "app/demo_window.h"
+#include "platform/platform.h"
+
+namespace testsupport {
+
+namespace {
+std::vector<std::string> g_messages;
+void collect(const char* text) {
+    g_messages.emplace_back(text);
+}
+}  // namespace
+
+MessageCapture::MessageCapture() {
+    g_messages.clear();
+    platform::setMessageSink(collect);
+}
+MessageCapture::~MessageCapture() {
+    platform::setMessageSink(nullptr);
+}
+const std::vector<std::string>& MessageCapture::messages() const {
+    return g_messages;
+}
+void MessageCapture::clear() {
+    g_messages.clear();
+}
+
+bool ensureGlContext(int width, int height) {
+    DemoWindow& w = g_demoWindow;
+    if (w.window && w.width == width && w.height == height) return true;
+    w.destroy();
+    w.width = width;
+    w.height = height;
+    w.fullscreen = false;
+    return w.create("palisade test");
+}
+
+std::vector<uint8_t> readPixels(int x, int y, int width, int height) {
+    std::vector<uint8_t> pixels(static_cast<size_t>(width) * height * 4);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadBuffer(GL_BACK);
+    glReadPixels(x, y, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    return pixels;
+}
+
+Rgba pixelFromTop(int x, int yFromTop) {
+    const std::vector<uint8_t> p = readPixels(x, g_demoWindow.height - 1 - yFromTop, 1, 1);
+    return Rgba{p[0], p[1], p[2], p[3]};
+}
+
+}  // namespace testsupport

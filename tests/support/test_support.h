@@ -1,0 +1,41 @@
+// test_support.h - what many test binaries share: captured messages and the offscreen GL
+// context with pixel read-back.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+namespace testsupport {
+
+// Collects every message the program would show, from construction to destruction.
+class MessageCapture {
+  public:
+    MessageCapture();
+    ~MessageCapture();
+    const std::vector<std::string>& messages() const;
+    void clear();
+};
+
+// Makes (or resizes) the one offscreen OpenGL context of this test binary through the
+// program's own window object, g_demoWindow. False when no context can be had.
+bool ensureGlContext(int width = 640, int height = 480);
+
+struct Rgba {
+    uint8_t r, g, b, a;
+};
+
+// Pixels of the back buffer, rows bottom-up as OpenGL reads them.
+std::vector<uint8_t> readPixels(int x, int y, int width, int height);
+// One pixel, with y counted from the top of the window like the overlay space.
+Rgba pixelFromTop(int x, int yFromTop);
+
+// Base for GL tests: fails the test when there is no context.
+class GlTest : public ::testing::Test {
+  protected:
+    void SetUp() override { ASSERT_TRUE(ensureGlContext()) << "no offscreen OpenGL context"; }
+};
+
+}  // namespace testsupport
