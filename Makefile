@@ -5,7 +5,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build run test clean
+.PHONY: all deps configure build run test clean sanitize fuzz-smoke
 
 all: build
 
@@ -28,3 +28,27 @@ test: build
 
 clean:
 	rm -rf $(BUILD)
+
+# Parser tests under AddressSanitizer and UndefinedBehaviorSanitizer (part of CI).
+SANITIZE_TESTS ?= archive
+SANITIZE_REGEX = ^($(shell echo $(SANITIZE_TESTS) | tr ' ' '|'))$$
+sanitize: deps
+	@cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DPALISADE_SANITIZE=address,undefined \
+		-DPALISADE_BENCH=OFF >/dev/null
+	@cmake --build build-asan -j$(JOBS) --target $(addprefix test_,$(SANITIZE_TESTS))
+	cd build-asan && SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy \
+		ctest --output-on-failure -R '$(SANITIZE_REGEX)'
+
+# A short run of every libFuzzer target (part of CI).
+FUZZ_SECONDS ?= 30
+fuzz-smoke: deps
+	@CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+		-DPALISADE_FUZZ=ON -DPALISADE_TESTS=OFF -DPALISADE_BENCH=OFF >/dev/null
+	@cmake --build build-fuzz -j$(JOBS)
+	@for f in build-fuzz/bin/fuzz_*; do \
+		[ -x "$$f" ] || continue; \
+		echo "fuzzing $$f for $(FUZZ_SECONDS) s"; \
+		"$$f" -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
+			$$(d=fuzz/corpus/$$(basename $$f | sed 's/^fuzz_//'); [ -d $$d ] && echo $$d) \
+			2>&1 | tail -3 || exit 1; \
+	done
