@@ -1,0 +1,18 @@
+// sprites.h - batches of camera-facing, additive, depth-tested sprites.
+//
+// captureBillboardFrame reads the camera's right and up axes out of the current model-view
+// matrix and opens a GL_QUADS batch in sprite state (additive blending, depth test on, depth
+// writes off, no lighting, no texture generation). Sprites are then emitted with emitSprite
+// and the batch is closed with endSpriteBatch.
+#pragma once
+
+#include "effects/effect.h"
+
+void captureBillboardFrame(BillboardFrame& frame);
+
+// One sprite centred at p with half-size s: the corners p + s * corner[k] with texture
+// coordinates (0,0), (1,0), (1,1), (0,1); the colour (white at alpha) is set first.
+void emitSprite(const BillboardFrame& frame, const Vector3& p, float halfSize, float alpha);
+
+// Ends the primitive, turns depth writes back on and restores the attributes.
+void endSpriteBatch();
