@@ -9,6 +9,7 @@
 
 #include "archive/archive.h"
 #include "platform/platform.h"
+#include "texture/asset_names.h"
 
 namespace {
 
@@ -226,8 +227,8 @@ bool Mesh::loadFromMemory(const char* entryName, const uint8_t* data, size_t siz
         std::exit(fatalExitStatus(status));
     }
     if (status != LwoStatus::Ok) {
-        const std::string text = "Object " + name + " is damaged and was not loaded: " + problem;
-        platform::showMessage(text.c_str());
+        const std::string what = name + " is damaged and was not loaded: " + problem;
+        showMessageWith("Object %s", what.c_str());
         clear();  // nothing half-read is left to draw
         return false;
     }
@@ -236,14 +237,16 @@ bool Mesh::loadFromMemory(const char* entryName, const uint8_t* data, size_t siz
     return true;
 }
 
+unsigned char* Mesh::readEntry(const char* entryName, size_t* size) {
+    unsigned char* data = Archive::loadEntry(size, entryName);
+    if (!data) showMessageWith("Object could not be read: %s", entryName);
+    return data;
+}
+
 bool Mesh::load(const char* entryName) {
     size_t size = 0;
-    unsigned char* data = Archive::loadEntry(&size, entryName);
-    if (!data) {
-        const std::string text = std::string("Object could not be read: ") + entryName;
-        platform::showMessage(text.c_str());
-        return false;
-    }
+    unsigned char* data = readEntry(entryName, &size);
+    if (!data) return false;
     const bool loaded = loadFromMemory(entryName, data, size);
     std::free(data);
     return loaded;

@@ -115,6 +115,9 @@ class Mesh {
     // UV map that is not 2D shows its message and ends it with status 1. A damaged object is
     // reported with a message naming it and refused (false).
     bool loadFromMemory(const char* entryName, const uint8_t* data, size_t size);
+    // An entry of the data archive as a malloc block the caller frees; null, after a message
+    // naming it, when it cannot be read.
+    static unsigned char* readEntry(const char* entryName, size_t* size);
 
     void computeNormals();
     void buildDisplayLists();

@@ -10,46 +10,41 @@
 #include <memory>
 
 #include "mesh/mesh.h"
+#include "texture/asset_names.h"
 
 class MeshLibrary {
   public:
-    static constexpr int kSlots = 128;
-    static constexpr int kNameSize = 128;  // including the terminating zero
+    static constexpr int kSlots = AssetNames::kSlots;
 
     // The mesh stored under the name (letter case ignored), or null. Shows nothing.
     Mesh* find(const char* name) const;
 
-    // Loads an archive entry whose name ends in "lwo" (as stored: the ending is tested before
-    // the name is turned into lower case); other names are ignored. False when it was ignored
-    // or not loaded; a message has then said why, except for an ignored name.
+    // Loads an entry of the data archive whose name ends in "lwo" (as given: the ending is
+    // tested before the name is turned into lower case); other names are ignored. An entry
+    // that cannot be read or a damaged object is reported and takes no slot, as is a full
+    // table or a name of 128 characters or more.
     bool load(const char* name);
     // The same with the entry's bytes in hand.
     bool loadFromMemory(const char* name, const uint8_t* data, size_t size);
-    // Loads every entry of the data archive whose stored name starts with directory + "\",
-    // in archive order. Returns how many were loaded. Stops with a message when the table
-    // is full.
+    // Loads every entry of the data archive whose stored name starts with directory + "\" and
+    // ends in "lwo", in archive order. Returns how many were loaded.
     int loadDirectory(const char* directory);
 
     // Draws a layer (or Mesh::kAllLayers) of the named mesh; an unknown name shows "Object was
-    // not found: <name>" and draws nothing.
+    // not found: <name in lower case>" and draws nothing.
     void draw(const char* name, int layer, bool immediate = false, bool material = false);
 
-    int count() const { return count_; }
-    const char* name(int slot) const { return names_[slot]; }
+    int count() const { return names_.count(); }
+    const char* name(int slot) const { return names_.name(slot); }
     Mesh* mesh(int slot) const { return meshes_[slot].get(); }
 
-    // Time spent so far reading entries and turning them into meshes, in seconds.
+    // Time spent so far reading the archive and turning entries into meshes, in seconds.
     double archiveSeconds = 0.0;
     double buildSeconds = 0.0;
 
   private:
-    int slotOf(const char* name) const;
-    // Checks the ending, the room and the name's length; fills the slot's name when they fit.
-    bool claimSlot(const char* name, bool& ignored);
-
-    int count_ = 0;
+    AssetNames names_{"object"};
     std::unique_ptr<Mesh> meshes_[kSlots];
-    char names_[kSlots][kNameSize] = {};
 };
 
 extern MeshLibrary g_meshLibrary;
