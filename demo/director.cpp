@@ -2,11 +2,68 @@
 
 #include <GL/gl.h>
 
+#include "demo/logo_overlay.h"
+#include "effects/tube_effect.h"
+#include "music/music_player.h"
+
+namespace {
+
+constexpr int kOrders = 32;
+
+constexpr PartFunction kPartOfOrder[kOrders] = {
+    partTubeIntro,    partTubeIntro,    partTubeIntro,    partTubeIntro,     // 0-3
+    partTubeArrows,   partTubeArrows,   partTubeArrows,                      // 4-6
+    partTitle,                                                               // 7
+    partTwistTorus,   partTwistTorus,                                        // 8-9
+    partMetaballs,                                                           // 10
+    partSpheres,      partSpheres,                                           // 11-12
+    partArrowShock,   partArrowShock,   partArrowShock,                      // 13-15
+    partHeart,        partHeart,        partHeart,        partHeart,         // 16-19
+    partZoomFeedback, partZoomFeedback,                                      // 20-21
+    partEnvCube,      partEnvCube,                                           // 22-23
+    partShockwave,    partShockwave,                                         // 24-25
+    partCredits,      partCredits,      partCredits,      partCredits,       // 26-29
+    partCredits,      partCredits,                                           // 30-31
+};
+
+bool g_prepared = false;
+
+// One-time preparation of everything the parts draw, in a fixed order. The effects of the
+// later parts join this list, in their places, as they arrive in the engine.
+void prepareEffects() {
+    g_tube.prepare();
+    g_logoOverlay.prepare();
+}
+
+}  // namespace
+
+float accentShiftedTime(float time, float k) { return time + k * instHitCount[50]; }
+
 namespace Director {
 
-bool frame(float, float) {
+PartFunction partForOrder(int order) {
+    return static_cast<unsigned>(order) < kOrders ? kPartOfOrder[order] : nullptr;
+}
+
+void combineAccents() {
+    instHitCount[50] = static_cast<uint16_t>(instHitCount[44] + instHitCount[45]);
+    instSinceHit[50] = instSinceHit[44] < instSinceHit[45] ? instSinceHit[44] : instSinceHit[45];
+}
+
+bool prepared() { return g_prepared; }
+
+bool frame(float time, float frameTime) {
+    // The order is read before anything is drawn.
+    const int order = g_musicPlayer.getOrder();
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glLoadIdentity();
+    g_musicPlayer.updateInstrumentTimes();
+    combineAccents();
+    if (!g_prepared) {
+        prepareEffects();
+        g_prepared = true;
+    }
+    if (const PartFunction part = partForOrder(order)) part(time, frameTime);
     return true;
 }
 

@@ -1,7 +1,24 @@
 // director.h - turns the song position into the frame's picture.
+//
+// The song's order list is the production's timeline: each of its 32 orders selects one of
+// the twelve parts. On the very first frame the director prepares the effects, in a fixed
+// order, before the first part is drawn.
 #pragma once
 
+#include "demo/parts.h"
+
 namespace Director {
+
 // Called once per frame by the main loop; always true (the production never ends itself).
 bool frame(float time, float frameTime);
+
+// The part an order selects; null for orders outside 0..31, negative ones included.
+PartFunction partForOrder(int order);
+
+// Slot 50 of the sync data: the hits of instruments 44 and 45 together (the count wraps at
+// 65536; the time since is the fresher of the two).
+void combineAccents();
+
+bool prepared();
+
 }  // namespace Director

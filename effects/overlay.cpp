@@ -26,22 +26,29 @@ void endOverlay() {
     glPopAttrib();
 }
 
-void drawOverlayQuad(float x0, float y0, float x1, float y1, bool blend) {
+void drawOverlayQuadUV(float x0, float y0, float x1, float y1, float uStart, float vStart,
+                       float uSize, float vSize, bool blend) {
     beginOverlay();
     if (blend) {
         glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
         glEnable(GL_BLEND);
     }
-    // Texture t = 1 is the picture's top row in GL's bottom-up convention.
+    // The top of the window (vStart + vSize) goes to y0: t grows upwards in GL's convention.
+    const float u1 = uStart + uSize;
+    const float v1 = vStart + vSize;
     glBegin(GL_QUADS);
-    glTexCoord2f(0.0f, 1.0f);
+    glTexCoord2f(uStart, v1);
     glVertex2f(x0, y0);
-    glTexCoord2f(1.0f, 1.0f);
+    glTexCoord2f(u1, v1);
     glVertex2f(x1, y0);
-    glTexCoord2f(1.0f, 0.0f);
+    glTexCoord2f(u1, vStart);
     glVertex2f(x1, y1);
-    glTexCoord2f(0.0f, 0.0f);
+    glTexCoord2f(uStart, vStart);
     glVertex2f(x0, y1);
     glEnd();
     endOverlay();
+}
+
+void drawOverlayQuad(float x0, float y0, float x1, float y1, bool blend) {
+    drawOverlayQuadUV(x0, y0, x1, y1, 0.0f, 0.0f, 1.0f, 1.0f, blend);
 }

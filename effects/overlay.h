@@ -16,3 +16,8 @@ void endOverlay();
 // With blend, the blend function becomes (source alpha, one minus source alpha) and stays so
 // afterwards; only the enable bit is restored.
 void drawOverlayQuad(float x0, float y0, float x1, float y1, bool blend);
+
+// The same with the texture window given: (uStart, vStart) at the bottom-left corner, sizes
+// (uSize, vSize). A window larger than 1 repeats the picture; one that moves scrolls it.
+void drawOverlayQuadUV(float x0, float y0, float x1, float y1, float uStart, float vStart,
+                       float uSize, float vSize, bool blend);
