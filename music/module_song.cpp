@@ -86,6 +86,14 @@ std::string ModuleSong::formatName() const {
     return module_ ? takeString(openmpt_module_get_metadata(module_, "type")) : std::string();
 }
 
+std::string ModuleSong::instrumentName(int instrument) const {
+    if (!module_ || instrument < 0 || instrument >= instruments_) return std::string();
+    if (openmpt_module_get_num_instruments(module_) > 0) {
+        return takeString(openmpt_module_get_instrument_name(module_, instrument));
+    }
+    return takeString(openmpt_module_get_sample_name(module_, instrument));
+}
+
 // ---------------------------------------------------------------------------------------------
 // Pattern data
 // ---------------------------------------------------------------------------------------------

@@ -49,6 +49,8 @@ class ModuleSong final : public MusicSource {
     int patternOfOrder(int order) const;
     std::string title() const;
     std::string formatName() const;
+    // Name of instrument i (0-based), or of sample i in formats without instruments.
+    std::string instrumentName(int instrument) const;
 
   private:
     struct RowInfo {
