@@ -321,4 +321,39 @@ TEST(DeviceOutput, TriggersArriveAsTheDeviceClockPlaysThem) {
     }
 }
 
+TEST(DeviceOutput, SeekingAndReopeningWhilePlaying) {
+    MusicPlayer player;
+    player.allowSilentOutput(false);
+    if (!player.init(kRate, 32)) GTEST_SKIP() << "no audio driver, not even SDL's dummy";
+    xm::Module m = steadyBeat(16);
+    m.patterns.push_back(m.patterns[0]);
+    m.orders = {0, 1, 0};
+    const std::vector<uint8_t> bytes = bytesOf(m);
+    ASSERT_TRUE(player.openMemory(bytes.data(), bytes.size(), false));
+    ASSERT_TRUE(player.play());
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_EQ(player.getOrder(), 0);
+
+    // Order 1 starts after 16 rows; its sync data is that of a run from the top.
+    EXPECT_DOUBLE_EQ(player.seekToOrder(1), 16.0 * 2 * kTick / kRate);
+    EXPECT_EQ(player.getOrder(), 1);
+    EXPECT_EQ(instHitCount[0], 16);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    player.updateInstrumentTimes();
+    EXPECT_EQ(player.getOrder(), 1);
+    EXPECT_GT(instHitCount[0], 16);
+    EXPECT_LT(instSinceHit[0], 0.1f);
+
+    // Another song replaces this one without stopping the output.
+    const std::vector<uint8_t> other = bytesOf(steadyBeat(8));
+    ASSERT_TRUE(player.openMemory(other.data(), other.size(), false));
+    EXPECT_EQ(instHitCount[0], 0);
+    ASSERT_TRUE(player.play());
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    player.updateInstrumentTimes();
+    EXPECT_GT(instHitCount[0], 0);
+    EXPECT_EQ(player.getOrder(), 0);
+    player.close();
+}
+
 }  // namespace

@@ -111,18 +111,21 @@ TEST_F(LockstepSong, NotesStrikeTheirInstrumentOnTheFrameTheySound) {
     p.at(10, 1) = xm::Cell::noteOn(0, 3);  // instrument alone: no note, but it is now current
     p.at(11, 1) = note("A-4", 0);
     p.at(12, 2) = note("C-4", 9);  // the module has no instrument 9
+    // A note delay without a note strikes the channel's last note again.
+    p.at(13, 0) = xm::Cell::fx(xm::kExtended, xm::extendedParam(xm::kNoteDelay, 2));
     const Recording r = playThrough(player, bytesOf(m), 777);
     expectTriggers(r, {{0, 0, 0},
                        {0, 1, 1},
                        {kRow, 0, 0},
                        {3 * kRow + 4 * kTick, 2, 2},
                        {8 * kRow, 0, 0},
-                       {11 * kRow, 1, 2}});
+                       {11 * kRow, 1, 2},
+                       {13 * kRow + 2 * kTick, 0, 0}});
 
-    EXPECT_EQ(instHitCount[0], 3);
+    EXPECT_EQ(instHitCount[0], 4);
     EXPECT_EQ(instHitCount[1], 1);
     EXPECT_EQ(instHitCount[2], 2);
-    EXPECT_FLOAT_EQ(instHitTime[0], static_cast<float>(8.0 * kRow / kRate));
+    EXPECT_FLOAT_EQ(instHitTime[0], static_cast<float>((13.0 * kRow + 2 * kTick) / kRate));
     EXPECT_FLOAT_EQ(instHitTime[2], static_cast<float>((11.0 * kRow) / kRate));
 }
 
@@ -139,6 +142,7 @@ TEST_F(LockstepSong, TriggersAreWhereTheOutputSounds) {
         if (row % 8 == 6) c = withEffect(c, xm::kExtended, xm::extendedParam(xm::kNoteDelay, 2));
         p.at(row, row % 4 == 0 ? 0 : 1) = c;
     }
+    p.at(31, 0) = xm::Cell::fx(xm::kExtended, xm::extendedParam(xm::kNoteDelay, 1));
     const Recording r = playThrough(player, bytesOf(m), 4096);
     std::vector<int64_t> onsets;
     int64_t quietSince = -1000;
