@@ -1,7 +1,11 @@
 #include "demo/startup.h"
 
+#include "music/music_player.h"
+
 bool initDemo() {
     return true;
 }
 
-void shutdownDemo() {}
+void shutdownDemo() {
+    g_musicPlayer.close();
+}
