@@ -4,6 +4,7 @@
 
 #include "glext/extensions.h"
 #include "mesh/mesh_library.h"
+#include "music/music_player.h"
 #include "platform/platform.h"
 #include "texture/texture_cache.h"
 
@@ -54,10 +55,14 @@ bool initDemo(ExtensionLoader loadExtensions) {
     g_textureCache.loadDirectory("textures");
     g_meshLibrary.loadDirectory("lwos");
 
-    // Music: MusicPlayer::init (44100 Hz, 32 channels), open of
-    // "Palisade_2.0_by_Quillon___Tinmoth.xm" in module mode, then play. A failure there has
-    // shown its own message and leaves the demo silent.
+    // A music failure has shown its own message and leaves the demo silent; it does not
+    // stop the start-up.
+    g_musicPlayer.init(44100, 32);
+    g_musicPlayer.open("Palisade_2.0_by_Quillon___Tinmoth.xm", false);
+    g_musicPlayer.play();
     return true;
 }
 
-void shutdownDemo() {}
+void shutdownDemo() {
+    g_musicPlayer.close();
+}

@@ -2,7 +2,7 @@
 //
 // Everything that depends on the OS or on a windowing library sits behind these few calls:
 // the window and its OpenGL context, the event queue, the message box, the high-resolution
-// clock and GL entry-point lookup. The audio device lives in music/ behind its own interface.
+// clock and GL entry-point lookup. The sound output has its own interface, platform/audio.h.
 // The one backend today is SDL2 (platform_sdl.cpp); a native backend would be one more file
 // implementing the functions declared here.
 //

@@ -1,0 +1,335 @@
+#include "music/module_song.h"
+
+#include <libopenmpt/libopenmpt.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+constexpr int kBlock = 256;       // ordinary read, aligned to a grid of song frames
+constexpr int kSearchBlock = 16;  // read while a row start is overdue
+constexpr int kGuard = 8;         // frames either side of a due row start read one by one
+
+// libopenmpt hands out strings that must go back to it.
+std::string takeString(const char* text) {
+    std::string s = text ? text : "";
+    if (text) openmpt_free_string(text);
+    return s;
+}
+
+char formattedLetter(openmpt_module* module, int pattern, int row, int channel, int command) {
+    const std::string s = takeString(
+        openmpt_module_format_pattern_row_channel_command(module, pattern, row, channel, command));
+    return s.empty() ? ' ' : s[0];
+}
+
+}  // namespace
+
+ModuleSong::~ModuleSong() {
+    if (module_) openmpt_module_destroy(module_);
+}
+
+bool ModuleSong::load(const void* data, size_t size, int rate, std::string* error) {
+    if (module_) openmpt_module_destroy(module_);
+    module_ = nullptr;
+    int code = 0;
+    const char* message = nullptr;
+    module_ = openmpt_module_create_from_memory2(data, size, openmpt_log_func_silent, nullptr,
+                                                 openmpt_error_func_store, nullptr, &code, &message,
+                                                 nullptr);
+    std::string reason = takeString(message);
+    if (!module_) {
+        if (reason.empty()) reason = takeString(openmpt_error_string(code));
+        if (error) *error = reason.empty() ? "not a module" : reason;
+        return false;
+    }
+    // Once through, then silence: the song must stop where it ends, not fade or restart.
+    openmpt_module_set_repeat_count(module_, 0);
+    openmpt_module_ctl_set_text(module_, "play.at_end", "stop");
+
+    rate_ = rate > 0 ? rate : 44100;
+    channels_ = std::max(0, static_cast<int>(openmpt_module_get_num_channels(module_)));
+    // Formats without instruments strike their samples by number.
+    instruments_ = static_cast<int>(openmpt_module_get_num_instruments(module_));
+    if (instruments_ == 0) instruments_ = static_cast<int>(openmpt_module_get_num_samples(module_));
+    firstOrder_ = static_cast<int>(openmpt_module_get_current_order(module_));
+    const std::string type = formatName();
+    s3mFamily_ = type == "s3m" || type == "it" || type == "mptm";
+
+    buildRowTable();
+    triggers_.reset(channels_, instruments_);
+    strikes_.resize(static_cast<size_t>(triggers_.maxStrikesPerRow()));
+    rowEvents_.reserve(strikes_.size() + 1);
+    stage_.assign(2 * kBlock, 0.0f);
+    stageOffset_ = staged_ = 0;
+    mixed_ = position_ = 0;
+    ended_ = false;
+    inRow_ = false;
+    order_ = row_ = lastOrder_ = -1;
+    return true;
+}
+
+int ModuleSong::orderCount() const {
+    return module_ ? static_cast<int>(openmpt_module_get_num_orders(module_)) : 0;
+}
+
+int ModuleSong::patternOfOrder(int order) const {
+    return module_ ? static_cast<int>(openmpt_module_get_order_pattern(module_, order)) : -1;
+}
+
+std::string ModuleSong::title() const {
+    return module_ ? takeString(openmpt_module_get_metadata(module_, "title")) : std::string();
+}
+
+std::string ModuleSong::formatName() const {
+    return module_ ? takeString(openmpt_module_get_metadata(module_, "type")) : std::string();
+}
+
+std::string ModuleSong::instrumentName(int instrument) const {
+    if (!module_ || instrument < 0 || instrument >= instruments_) return std::string();
+    if (openmpt_module_get_num_instruments(module_) > 0) {
+        return takeString(openmpt_module_get_instrument_name(module_, instrument));
+    }
+    return takeString(openmpt_module_get_sample_name(module_, instrument));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Pattern data
+// ---------------------------------------------------------------------------------------------
+
+// Effect commands come back as the format's own letters; their raw numbers are libopenmpt's
+// private business.
+void ModuleSong::decodeCell(int pattern, int row, int channel, CellInfo& cell) const {
+    const auto raw = [&](int command) {
+        return openmpt_module_get_pattern_row_channel_command(module_, pattern, row, channel,
+                                                              command);
+    };
+    cell.note = raw(OPENMPT_MODULE_COMMAND_NOTE);
+    cell.instrument = raw(OPENMPT_MODULE_COMMAND_INSTRUMENT);
+    if (raw(OPENMPT_MODULE_COMMAND_VOLUMEEFFECT) != 0) {
+        const char v =
+            formattedLetter(module_, pattern, row, channel, OPENMPT_MODULE_COMMAND_VOLUMEEFFECT);
+        if (v == 'g') cell.tonePorta = true;
+    }
+    if (raw(OPENMPT_MODULE_COMMAND_EFFECT) == 0) return;
+    const char e = formattedLetter(module_, pattern, row, channel, OPENMPT_MODULE_COMMAND_EFFECT);
+    const uint8_t param = raw(OPENMPT_MODULE_COMMAND_PARAMETER);
+    const uint8_t high = param >> 4;
+    const uint8_t low = param & 0x0F;
+    if (s3mFamily_) {
+        if (e == 'G' || e == 'L') cell.tonePorta = true;
+        if (e != 'S') return;
+        if (high == 0xD) cell.command = CellCommand::kNoteDelay;
+        if (high == 0xC) cell.command = CellCommand::kNoteCut;
+        if (high == 0xB) cell.command = CellCommand::kPatternLoop;
+        if (high == 0xE) cell.command = CellCommand::kPatternDelay;
+        cell.value = low;
+        return;
+    }
+    if (e == '3' || e == '5') cell.tonePorta = true;
+    if (e == 'K') {
+        cell.command = CellCommand::kKeyOff;
+        cell.value = param;
+        return;
+    }
+    if (e != 'E') return;
+    if (high == 0xD) cell.command = CellCommand::kNoteDelay;
+    if (high == 0xC) cell.command = CellCommand::kNoteCut;
+    if (high == 0x6) cell.command = CellCommand::kPatternLoop;
+    if (high == 0xE) cell.command = CellCommand::kPatternDelay;
+    cell.value = low;
+}
+
+void ModuleSong::buildRowTable() {
+    cells_.clear();
+    rows_.clear();
+    const int patterns = static_cast<int>(openmpt_module_get_num_patterns(module_));
+    firstRowOfPattern_.assign(static_cast<size_t>(patterns), 0);
+    rowsOfPattern_.assign(static_cast<size_t>(patterns), 0);
+    for (int p = 0; p < patterns; ++p) {
+        const int rows =
+            std::max(0, static_cast<int>(openmpt_module_get_pattern_num_rows(module_, p)));
+        firstRowOfPattern_[static_cast<size_t>(p)] = static_cast<uint32_t>(rows_.size());
+        rowsOfPattern_[static_cast<size_t>(p)] = rows;
+        for (int r = 0; r < rows; ++r) {
+            const size_t first = cells_.size();
+            cells_.resize(first + static_cast<size_t>(channels_));
+            for (int c = 0; c < channels_; ++c)
+                decodeCell(p, r, c, cells_[first + static_cast<size_t>(c)]);
+            const CellInfo* cells = &cells_[first];
+            RowInfo info;
+            info.firstCell = static_cast<uint32_t>(first);
+            info.patternDelay = static_cast<uint8_t>(patternDelayOf(cells, channels_));
+            info.patternLoop = hasPatternLoop(cells, channels_);
+            rows_.push_back(info);
+        }
+    }
+}
+
+const ModuleSong::RowInfo* ModuleSong::rowInfo(int pattern, int row) const {
+    if (pattern < 0 || pattern >= static_cast<int>(rowsOfPattern_.size())) return nullptr;
+    if (row < 0 || row >= rowsOfPattern_[static_cast<size_t>(pattern)]) return nullptr;
+    return &rows_[firstRowOfPattern_[static_cast<size_t>(pattern)] + static_cast<size_t>(row)];
+}
+
+// ---------------------------------------------------------------------------------------------
+// Mixing and row tracking
+// ---------------------------------------------------------------------------------------------
+
+int ModuleSong::nextReadSize() const {
+    if (!inRow_) return 1;  // the first frame tells where the song starts
+    const int toGrid = kBlock - static_cast<int>(mixed_ % kBlock);
+    const int64_t searchFrom = nextRowDue_ - kGuard;
+    if (mixed_ < searchFrom)
+        return static_cast<int>(std::min<int64_t>(toGrid, searchFrom - mixed_));
+    if (mixed_ <= nextRowDue_ + kGuard) return 1;
+    // Overdue: the song did something the row length did not foresee.
+    return kSearchBlock - static_cast<int>(mixed_ % kSearchBlock);
+}
+
+void ModuleSong::mixNextBlock(SyncEventSink* sink) {
+    const int want = nextReadSize();
+    const int got = static_cast<int>(openmpt_module_read_interleaved_float_stereo(
+        module_, rate_, static_cast<size_t>(want), stage_.data()));
+    const int64_t blockStart = mixed_;
+    mixed_ += got;
+    stageOffset_ = 0;
+    staged_ = got;
+    // A short read is the song's last; the position libopenmpt reports after it is no row.
+    if (got == want) checkRow(blockStart, got, sink);
+    if (got < want) {
+        ended_ = true;
+        SyncEvent end;
+        end.kind = SyncEvent::kEnd;
+        end.frame = mixed_;
+        end.order = order_;
+        end.row = static_cast<int16_t>(row_);
+        if (sink) sink->onSyncEvent(end);
+    }
+}
+
+void ModuleSong::checkRow(int64_t blockStart, int frames, SyncEventSink* sink) {
+    const int order = static_cast<int>(openmpt_module_get_current_order(module_));
+    const int row = static_cast<int>(openmpt_module_get_current_row(module_));
+    if (!inRow_ || order != order_ || row != row_) {
+        // A one-frame read pins the start exactly; in a longer read it began at its start at
+        // the earliest.
+        beginRow(order, row, blockStart, sink);
+        return;
+    }
+    // A pattern loop on a single row plays the same row again without changing the row
+    // number: only the passing of its due time shows it.
+    if (rowRepeats_ && blockStart + frames - 1 > nextRowDue_ + kGuard) {
+        beginRow(order, row, nextRowDue_, sink);
+    }
+}
+
+void ModuleSong::beginRow(int order, int row, int64_t start, SyncEventSink* sink) {
+    inRow_ = true;
+    order_ = order;
+    row_ = row;
+    rowStart_ = start;
+
+    const int speed = std::max(1, static_cast<int>(openmpt_module_get_current_speed(module_)));
+    const int tempo = std::max(1, static_cast<int>(openmpt_module_get_current_tempo(module_)));
+    // A tick lasts 2.5 / tempo seconds, in whole frames.
+    const int64_t tickFrames = static_cast<int64_t>(rate_) * 5 / (2 * tempo);
+    const int pattern = static_cast<int>(openmpt_module_get_current_pattern(module_));
+    const RowInfo* info = rowInfo(pattern, row);
+    const int patternDelay = info ? info->patternDelay : 0;
+    rowRepeats_ = info && info->patternLoop;
+    nextRowDue_ = start + static_cast<int64_t>(speed) * (1 + patternDelay) * tickFrames;
+
+    rowEvents_.clear();
+    if (order != lastOrder_) {
+        lastOrder_ = order;
+        SyncEvent e;
+        e.kind = SyncEvent::kOrder;
+        e.frame = start;
+        e.order = order;
+        e.row = static_cast<int16_t>(row);
+        rowEvents_.push_back(e);
+    }
+    if (info) {
+        const int n = triggers_.strikes(&cells_[info->firstCell], speed, patternDelay,
+                                        strikes_.data(), static_cast<int>(strikes_.size()));
+        for (int i = 0; i < n; ++i) {
+            SyncEvent e;
+            e.kind = SyncEvent::kTrigger;
+            e.frame = start + strikes_[static_cast<size_t>(i)].tick * tickFrames;
+            e.order = order;
+            e.row = static_cast<int16_t>(row);
+            e.channel = strikes_[static_cast<size_t>(i)].channel;
+            e.instrument = static_cast<int16_t>(strikes_[static_cast<size_t>(i)].instrument - 1);
+            rowEvents_.push_back(e);
+        }
+    }
+    // Delayed notes come after the row's other events; listeners want frame order.
+    std::stable_sort(rowEvents_.begin(), rowEvents_.end(),
+                     [](const SyncEvent& a, const SyncEvent& b) { return a.frame < b.frame; });
+    if (sink) {
+        for (const SyncEvent& e : rowEvents_) sink->onSyncEvent(e);
+    }
+}
+
+void ModuleSong::render(float* stereo, int frames, SyncEventSink* sink) {
+    while (frames > 0) {
+        if (staged_ == 0) {
+            if (ended_ || !module_) {
+                std::memset(stereo, 0, sizeof(float) * 2 * static_cast<size_t>(frames));
+                position_ += frames;
+                return;
+            }
+            mixNextBlock(sink);
+            continue;
+        }
+        const int n = std::min(frames, staged_);
+        std::memcpy(stereo, stage_.data() + 2 * stageOffset_,
+                    sizeof(float) * 2 * static_cast<size_t>(n));
+        stereo += 2 * n;
+        frames -= n;
+        stageOffset_ += n;
+        staged_ -= n;
+        position_ += n;
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Skipping ahead
+// ---------------------------------------------------------------------------------------------
+
+namespace {
+
+// Passes events on and notes where the wanted order begins.
+class OrderWatch final : public SyncEventSink {
+  public:
+    OrderWatch(int order, SyncEventSink* next) : order_(order), next_(next) {}
+    void onSyncEvent(const SyncEvent& e) override {
+        if (found_ < 0 && e.kind == SyncEvent::kOrder && e.order == order_) found_ = e.frame;
+        if (next_) next_->onSyncEvent(e);
+    }
+    int64_t found() const { return found_; }
+
+  private:
+    int order_;
+    SyncEventSink* next_;
+    int64_t found_ = -1;
+};
+
+}  // namespace
+
+int64_t ModuleSong::skipToOrder(int order, SyncEventSink* sink) {
+    if (!module_) return -1;
+    OrderWatch watch(order, sink);
+    while (true) {
+        // Frames already mixed lie before any order start still to come.
+        position_ += staged_;
+        stageOffset_ += staged_;
+        staged_ = 0;
+        if (ended_) return -1;
+        mixNextBlock(&watch);
+        // An order starts on the first frame of the read that finds it.
+        if (watch.found() >= 0) return position_;
+    }
+}

@@ -1,0 +1,450 @@
+#include "music/music_player.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "music/module_song.h"
+#include "music/stream_song.h"
+#include "platform/audio.h"
+#include "platform/platform.h"
+
+// ---------------------------------------------------------------------------------------------
+// Globals. One translation unit, so the clock exists before the player that reads it.
+// ---------------------------------------------------------------------------------------------
+
+uint16_t instHitCount[kInstrumentSlots] = {};
+float instHitTime[kInstrumentSlots] = {};
+float instSinceHit[kInstrumentSlots] = {};
+FrameTimer musicClock;
+MusicPlayer g_musicPlayer;
+
+void onInstrumentTriggered(const ModuleSong*, int instrument, double heardAt) {
+    if (instrument < 0 || instrument >= kInstrumentSlots) return;
+    instHitTime[instrument] = static_cast<float>(heardAt);
+    instHitCount[instrument] = static_cast<uint16_t>(instHitCount[instrument] + 1);
+}
+
+namespace {
+
+// The texts the user sees; they keep the wording the production has always shown.
+constexpr const char* kOutputFailed = "Failed to set fmod output device";
+constexpr const char* kInitFailed = "Failed to initialize fmod";
+constexpr const char* kModuleOpenFailed = "Failed to open fmusic module";
+constexpr const char* kStreamOpenFailed = "Failed to open fsound stream";
+constexpr const char* kModulePlayFailed = "Failed to play fmusic module";
+constexpr const char* kStreamPlayFailed = "Failed to play fsound stream";
+
+constexpr int kDeviceBufferFrames = 1024;  // about 23 ms at 44100 Hz
+constexpr int kMixChunk = 1024;            // frames mixed at a time on the main thread
+
+void resetSyncArrays() {
+    for (int i = 0; i < kInstrumentSlots; ++i) {
+        instHitCount[i] = 0;
+        instHitTime[i] = 0.0f;
+        instSinceHit[i] = 0.0f;
+    }
+}
+
+// Keeps the events a seek passes over until the new song is in place.
+class EventList final : public SyncEventSink {
+  public:
+    void onSyncEvent(const SyncEvent& event) override { events.push_back(event); }
+    std::vector<SyncEvent> events;
+};
+
+}  // namespace
+
+MusicPlayer::MusicPlayer() = default;
+
+MusicPlayer::~MusicPlayer() {
+    // The device thread must be gone before the state it reads.
+    if (device_) platform::closeAudioDevice(device_);
+    device_ = nullptr;
+}
+
+void MusicPlayer::setSyncObserver(SyncObserver observer, void* user) {
+    observer_ = observer;
+    observerUser_ = user;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Output
+// ---------------------------------------------------------------------------------------------
+
+bool MusicPlayer::init(int mixRate, int maxChannels) {
+    if (initialised_) return true;
+    if (mixRate < 8000 || mixRate > 192000 || maxChannels < 1 || maxChannels > 1024 ||
+        !analyser_.init()) {
+        platform::showMessage(kInitFailed);
+        return false;
+    }
+    rate_ = mixRate;
+    mixBuffer_.assign(2 * kMixChunk, 0.0f);
+    if (!startOutput()) return false;
+    initialised_ = true;
+    return true;
+}
+
+bool MusicPlayer::startOutput() {
+    if (lockstepWanted_) {
+        output_ = Output::Lockstep;
+        return true;
+    }
+    const char* reason = nullptr;
+    if (!platform::initAudio()) {
+        reason = platform::audioError();
+        if (!silentAllowed_) {
+            platform::showMessage(kOutputFailed);
+            return false;
+        }
+    } else {
+        platform::AudioFormat format;
+        device_ = platform::openAudioDevice(rate_, kDeviceBufferFrames, fillDevice, this, &format);
+        if (device_ && format.rate != rate_) {
+            platform::closeAudioDevice(device_);
+            device_ = nullptr;
+        }
+        if (device_) {
+            latencyFrames_ = format.latencyFrames;
+            output_ = Output::Device;
+            return true;
+        }
+        reason = platform::audioError();
+        if (!silentAllowed_) {
+            platform::showMessage(kInitFailed);
+            return false;
+        }
+    }
+    // No sound card is no reason to stop the show: the timeline runs on, silent.
+    std::fprintf(stderr, "No audio output (%s); the music plays silently.\n",
+                 reason && *reason ? reason : "no device");
+    output_ = Output::Silent;
+    return true;
+}
+
+void MusicPlayer::lockOutput() {
+    if (device_) platform::lockAudioDevice(device_);
+}
+
+void MusicPlayer::unlockOutput() {
+    if (device_) platform::unlockAudioDevice(device_);
+}
+
+void MusicPlayer::fillDevice(void* user, float* stereo, int frames) {
+    MusicPlayer* self = static_cast<MusicPlayer*>(user);
+    if (!self->running_.load(std::memory_order_acquire) || !self->source_) {
+        // Between songs the output is silent and the song's frame count stands still.
+        std::memset(stereo, 0, sizeof(float) * 2 * static_cast<size_t>(frames));
+        return;
+    }
+    const int64_t first = self->produced_.load(std::memory_order_relaxed);
+    self->publishAnchor(platform::counter(), first);
+    self->source_->render(stereo, frames, &self->queueSink_);
+    self->history_.write(first, stereo, frames);
+    self->produced_.store(first + frames, std::memory_order_release);
+}
+
+// A sequence lock: the device thread writes the pair, the main thread reads it whole.
+void MusicPlayer::publishAnchor(int64_t ticks, int64_t frame) {
+    const uint32_t seq = anchorSeq_.load(std::memory_order_relaxed);
+    anchorSeq_.store(seq + 1, std::memory_order_relaxed);
+    std::atomic_thread_fence(std::memory_order_release);
+    anchorTicks_.store(ticks, std::memory_order_relaxed);
+    anchorFrame_.store(frame, std::memory_order_relaxed);
+    anchorSeq_.store(seq + 2, std::memory_order_release);
+}
+
+bool MusicPlayer::readAnchor(int64_t& ticks, int64_t& frame) const {
+    for (int attempt = 0; attempt < 64; ++attempt) {
+        const uint32_t before = anchorSeq_.load(std::memory_order_acquire);
+        if (before & 1u) continue;
+        ticks = anchorTicks_.load(std::memory_order_relaxed);
+        frame = anchorFrame_.load(std::memory_order_relaxed);
+        std::atomic_thread_fence(std::memory_order_acquire);
+        if (anchorSeq_.load(std::memory_order_relaxed) == before) return before != 0;
+    }
+    return false;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Opening and playing
+// ---------------------------------------------------------------------------------------------
+
+void MusicPlayer::stopSource() {
+    if (device_) platform::pauseAudioDevice(device_, true);
+    lockOutput();
+    running_.store(false, std::memory_order_release);
+    source_.reset();
+    module_ = nullptr;
+    queue_.clear();
+    unlockOutput();
+    playing_ = false;
+}
+
+void MusicPlayer::resetPosition(int64_t frame) {
+    // Only with the device stopped or locked: the producer side is ours for the moment.
+    queue_.clear();
+    history_.restart(frame);
+    produced_.store(frame, std::memory_order_release);
+    anchorSeq_.store(0, std::memory_order_release);
+    startFrame_ = frame;
+    heard_ = frame;
+    endHeard_ = false;
+    endFrame_ = -1;
+}
+
+bool MusicPlayer::openMemory(const void* data, size_t size, bool isStream) {
+    const char* failure = isStream ? kStreamOpenFailed : kModuleOpenFailed;
+    stopSource();
+    isStream_ = isStream;
+    heardOrder_ = -1;
+    openFailed_ = true;
+    if (!initialised_ || !data || size == 0) {
+        platform::showMessage(failure);
+        return false;
+    }
+    data_.assign(static_cast<const unsigned char*>(data),
+                 static_cast<const unsigned char*>(data) + size);
+    std::string reason;
+    std::unique_ptr<MusicSource> source;
+    if (isStream) {
+        auto stream = std::make_unique<StreamSong>();
+        if (stream->load(data_.data(), data_.size(), rate_, &reason)) source = std::move(stream);
+    } else {
+        auto song = std::make_unique<ModuleSong>();
+        if (song->load(data_.data(), data_.size(), rate_, &reason)) source = std::move(song);
+    }
+    if (!source) {
+        data_.clear();
+        std::fprintf(stderr, "%s: %s\n", failure, reason.c_str());
+        platform::showMessage(failure);
+        return false;
+    }
+    lockOutput();
+    resetPosition(0);
+    source_ = std::move(source);
+    if (!isStream) module_ = static_cast<ModuleSong*>(source_.get());
+    unlockOutput();
+
+    if (module_) {
+        resetSyncArrays();
+        // reset() also picks up a switch to the manual clock made since start-up.
+        musicClock.reset();
+        heardOrder_ = module_->firstOrder();
+    }
+    setBase(platform::counter(), 0);
+    openFailed_ = false;
+    return true;
+}
+
+bool MusicPlayer::play() {
+    if (!source_) {
+        // A failed open has already said what went wrong; a second box would add nothing.
+        if (!openFailed_) platform::showMessage(isStream_ ? kStreamPlayFailed : kModulePlayFailed);
+        return false;
+    }
+    if (playing_) return true;
+    playing_ = true;
+    heard_ = produced_.load(std::memory_order_acquire);
+    if (output_ == Output::Lockstep) {
+        setBase(musicClock.startCount(), 0);
+    } else {
+        setBase(platform::counter(), heard_);
+    }
+    running_.store(true, std::memory_order_release);
+    // Streams are started paused and then let go, so the first buffer is complete.
+    if (device_) platform::pauseAudioDevice(device_, false);
+    return true;
+}
+
+void MusicPlayer::close() {
+    if (device_) {
+        platform::closeAudioDevice(device_);  // the device thread is gone after this
+        device_ = nullptr;
+    }
+    running_.store(false, std::memory_order_release);
+    source_.reset();
+    module_ = nullptr;
+    data_.clear();
+    queue_.clear();
+    playing_ = false;
+    openFailed_ = false;
+    heardOrder_ = -1;
+    if (output_ == Output::Device || output_ == Output::Silent) platform::shutdownAudio();
+    output_ = Output::None;
+    initialised_ = false;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Where the song is heard
+// ---------------------------------------------------------------------------------------------
+
+void MusicPlayer::setBase(int64_t ticks, int64_t frame) {
+    baseTicks_ = ticks;
+    baseFrame_ = frame;
+}
+
+double MusicPlayer::timeOfFrame(int64_t frame) const {
+    const double frequency = static_cast<double>(musicClock.frequency());
+    return static_cast<double>(baseTicks_ - musicClock.startCount()) / frequency +
+           static_cast<double>(frame - baseFrame_) / rate_;
+}
+
+int64_t MusicPlayer::deviceHeardFrame(int64_t now) {
+    int64_t ticks = 0;
+    int64_t first = 0;
+    // The device asked for `first` when it had latencyFrames_ left to play: from then on
+    // the output moves at the mixing rate.
+    if (readAnchor(ticks, first)) setBase(ticks, first - latencyFrames_);
+    const double frequency = static_cast<double>(musicClock.frequency());
+    const double elapsed = static_cast<double>(now - baseTicks_) / frequency;
+    int64_t heard = baseFrame_ + static_cast<int64_t>(std::floor(elapsed * rate_));
+    // Never backwards, never past what has been mixed.
+    heard = std::min(heard, produced_.load(std::memory_order_acquire));
+    return std::max(heard, heard_);
+}
+
+void MusicPlayer::pump() {
+    if (!source_ || !playing_) return;
+    switch (output_) {
+        case Output::Device:
+            heard_ = deviceHeardFrame(platform::counter());
+            deliverUntil(heard_);
+            break;
+        case Output::Silent: {
+            const double frequency = static_cast<double>(musicClock.frequency());
+            const double elapsed =
+                static_cast<double>(platform::counter() - baseTicks_) / frequency;
+            const int64_t target = baseFrame_ + static_cast<int64_t>(std::floor(elapsed * rate_));
+            const int64_t produced = produced_.load(std::memory_order_relaxed);
+            if (target > produced) mixHere(target - produced, nullptr);
+            break;
+        }
+        case Output::Lockstep:
+            deliverUntil(heard_);
+            break;
+        case Output::None:
+            break;
+    }
+}
+
+void MusicPlayer::mixHere(int64_t frames, std::vector<float>* pcm) {
+    while (frames > 0) {
+        const int n = static_cast<int>(std::min<int64_t>(frames, kMixChunk));
+        const int64_t first = produced_.load(std::memory_order_relaxed);
+        source_->render(mixBuffer_.data(), n, &queueSink_);
+        history_.write(first, mixBuffer_.data(), n);
+        produced_.store(first + n, std::memory_order_release);
+        if (pcm) pcm->insert(pcm->end(), mixBuffer_.begin(), mixBuffer_.begin() + 2 * n);
+        // Without a device, a frame is heard the moment it is mixed.
+        heard_ = first + n;
+        deliverUntil(heard_);
+        frames -= n;
+    }
+}
+
+void MusicPlayer::deliverUntil(int64_t heard) {
+    SyncEvent event;
+    while (queue_.peek(event) && event.frame < heard) {
+        queue_.pop();
+        deliver(event);
+    }
+}
+
+void MusicPlayer::deliver(const SyncEvent& event) {
+    const double heardAt = timeOfFrame(event.frame);
+    switch (event.kind) {
+        case SyncEvent::kOrder:
+            heardOrder_ = event.order;
+            break;
+        case SyncEvent::kTrigger:
+            if (event.instrument >= 0 && event.instrument < kInstrumentSlots) {
+                onInstrumentTriggered(module_, event.instrument, heardAt);
+            }
+            break;
+        case SyncEvent::kEnd:
+            endHeard_ = true;
+            endFrame_ = event.frame;
+            break;
+    }
+    if (observer_) observer_(observerUser_, event, heardAt);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Queries
+// ---------------------------------------------------------------------------------------------
+
+int MusicPlayer::getOrder() {
+    pump();
+    return module_ ? heardOrder_ : -1;
+}
+
+void MusicPlayer::updateInstrumentTimes() {
+    pump();
+    musicClock.update();
+    const double now = musicClock.elapsedSeconds();
+    for (int i = 0; i < kInstrumentSlots; ++i) {
+        instSinceHit[i] = static_cast<float>(now - static_cast<double>(instHitTime[i]));
+    }
+}
+
+void MusicPlayer::updateSpectrum() {
+    pump();
+    float samples[SpectrumAnalyser::kInput];
+    history_.read(heard_, SpectrumAnalyser::kInput, produced_.load(std::memory_order_acquire),
+                  samples);
+    analyser_.analyse(samples, spectrum_);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Lockstep and seeking
+// ---------------------------------------------------------------------------------------------
+
+bool MusicPlayer::advanceFrames(int64_t frames, std::vector<float>* pcm) {
+    if (output_ != Output::Lockstep || !source_ || !playing_) return false;
+    if (frames > 0) mixHere(frames, pcm);
+    return true;
+}
+
+bool MusicPlayer::advanceTo(double seconds, std::vector<float>* pcm) {
+    if (output_ != Output::Lockstep || !source_ || !playing_) return false;
+    const int64_t target = static_cast<int64_t>(std::llround(seconds * rate_));
+    return advanceFrames(target - produced_.load(std::memory_order_relaxed), pcm);
+}
+
+double MusicPlayer::seekToOrder(int order) {
+    if (!module_ || order < 0 || order >= module_->orderCount()) return -1.0;
+
+    // Played from the top on a song of its own, so that a failure leaves ours untouched and
+    // the device keeps playing meanwhile.
+    auto song = std::make_unique<ModuleSong>();
+    if (!song->load(data_.data(), data_.size(), rate_)) return -1.0;
+    EventList passed;
+    const int64_t at = song->skipToOrder(order, &passed);
+    if (at < 0) return -1.0;
+
+    lockOutput();
+    resetPosition(at);
+    source_ = std::move(song);
+    module_ = static_cast<ModuleSong*>(source_.get());
+    // Events from the order's first frame on are still to be heard.
+    for (const SyncEvent& e : passed.events) {
+        if (e.frame >= at) queue_.push(e);
+    }
+    unlockOutput();
+
+    if (output_ == Output::Lockstep) {
+        setBase(musicClock.startCount(), 0);
+    } else {
+        setBase(platform::counter(), at);
+    }
+    resetSyncArrays();
+    for (const SyncEvent& e : passed.events) {
+        if (e.frame < at) deliver(e);
+    }
+    heardOrder_ = order;
+    return static_cast<double>(at) / rate_;
+}

@@ -1,0 +1,118 @@
+// audio_sdl.cpp - SDL2 backend of the sound output.
+//
+// Platform: anything SDL2 has an audio driver for (PulseAudio, PipeWire, ALSA, and the
+// "dummy" driver that consumes audio in real time without a sound card).
+// Limits: one stereo float output at a time; SDL converts to what the hardware wants.
+// Latency: SDL does not report it; we assume the device asks for a buffer when it has one
+// buffer left to play, and that drivers without hardware (dummy, disk) have none.
+// Depends on: SDL2 (audio subsystem).
+#include <SDL.h>
+
+#include <cstring>
+
+#include "platform/audio.h"
+
+namespace platform {
+
+struct AudioDevice {
+    SDL_AudioDeviceID id = 0;
+    AudioFill fill = nullptr;
+    void* user = nullptr;
+};
+
+namespace {
+
+char g_error[256] = "";
+
+void setError(const char* text) {
+    SDL_strlcpy(g_error, text ? text : "", sizeof g_error);
+}
+
+void SDLCALL sdlAudioCallback(void* userdata, Uint8* stream, int len) {
+    AudioDevice* device = static_cast<AudioDevice*>(userdata);
+    const int frames = len / static_cast<int>(2 * sizeof(float));
+    device->fill(device->user, reinterpret_cast<float*>(stream), frames);
+}
+
+bool driverWithoutHardware(const char* name) {
+    return name && (std::strcmp(name, "dummy") == 0 || std::strcmp(name, "disk") == 0);
+}
+
+}  // namespace
+
+bool initAudio() {
+    if (SDL_WasInit(SDL_INIT_AUDIO)) return true;
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+        setError(SDL_GetError());
+        return false;
+    }
+    return true;
+}
+
+void shutdownAudio() {
+    if (SDL_WasInit(SDL_INIT_AUDIO)) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+}
+
+AudioDevice* openAudioDevice(int rate, int bufferFrames, AudioFill fill, void* user,
+                             AudioFormat* obtained) {
+    if (!fill || !SDL_WasInit(SDL_INIT_AUDIO)) {
+        setError("audio system not started");
+        return nullptr;
+    }
+    AudioDevice* device = new AudioDevice;
+    device->fill = fill;
+    device->user = user;
+
+    SDL_AudioSpec want;
+    SDL_zero(want);
+    want.freq = rate;
+    want.format = AUDIO_F32SYS;
+    want.channels = 2;
+    want.samples =
+        static_cast<Uint16>(bufferFrames > 0 && bufferFrames < 65536 ? bufferFrames : 1024);
+    want.callback = sdlAudioCallback;
+    want.userdata = device;
+    SDL_AudioSpec have;
+    // No allowed changes: SDL converts whatever the hardware takes to exactly this format.
+    device->id = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
+    if (device->id == 0) {
+        setError(SDL_GetError());
+        delete device;
+        return nullptr;
+    }
+    if (obtained) {
+        obtained->rate = have.freq;
+        obtained->bufferFrames = have.samples;
+        obtained->latencyFrames = driverWithoutHardware(audioDriverName()) ? 0 : have.samples;
+    }
+    return device;
+}
+
+void pauseAudioDevice(AudioDevice* device, bool paused) {
+    if (device) SDL_PauseAudioDevice(device->id, paused ? 1 : 0);
+}
+
+void lockAudioDevice(AudioDevice* device) {
+    if (device) SDL_LockAudioDevice(device->id);
+}
+
+void unlockAudioDevice(AudioDevice* device) {
+    if (device) SDL_UnlockAudioDevice(device->id);
+}
+
+void closeAudioDevice(AudioDevice* device) {
+    if (!device) return;
+    SDL_CloseAudioDevice(device->id);  // waits for a running callback to return
+    delete device;
+}
+
+const char* audioDriverName() {
+    const char* name = SDL_GetCurrentAudioDriver();
+    return name ? name : "";
+}
+
+const char* audioError() {
+    return g_error;
+}
+
+}  // namespace platform
