@@ -40,6 +40,7 @@ void Mesh::buildDisplayLists() {
 }
 
 int Mesh::setupSurface(int layerIndex, int s) {
+    if (s < 0 || s >= static_cast<int>(surfaces.size())) return 0;
     Surface& surface = surfaces[s];
     const MeshLayer* layer = this->layer(layerIndex);
     int uvMap = 0;

@@ -109,14 +109,6 @@ TEST_F(MeshDraw, PositiveSmoothingSharesNormalsAtCommonPoints) {
     EXPECT_GT(leftNear - leftFar, 60);
 }
 
-TEST_F(MeshDraw, FaceNormalsPointOutOfTheFrontFace) {
-    Mesh mesh;
-    ASSERT_TRUE(load(mesh, lwo::oneTriangle()));
-    const MeshPolygon& p = mesh.layer(0)->polygons[0];
-    EXPECT_NEAR(p.faceNormal.z, 1.0f, 1e-6);
-    EXPECT_EQ(p.cornerNormals[1].z, p.faceNormal.z);
-}
-
 TEST_F(MeshDraw, DegenerateTrianglesDoNotSpoilSmoothNormals) {
     Bytes c;
     c.chunk("LAYR", lwo::layr(0));
