@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "app/demo_window.h"
+#include "archive/archive.h"
 #include "mesh/mesh_library.h"
 #include "tests/mesh/lwo_builder.h"
 #include "tests/support/test_support.h"
@@ -315,6 +316,15 @@ TEST_F(Library, ADamagedObjectTakesNoSlot) {
     EXPECT_STREQ(library->name(0), "lwos\\good.lwo");
     ASSERT_EQ(capture.messages().size(), 1u);
     EXPECT_NE(capture.messages()[0].find("lwos\\bad.lwo"), std::string::npos);
+}
+
+TEST_F(Library, AnUnreadableEntryIsReportedAndTakesNoSlot) {
+    auto library = std::make_unique<MeshLibrary>();
+    Archive::setDataPath("no-such-archive.rar");
+    EXPECT_FALSE(library->load("lwos\\cube.lwo"));
+    EXPECT_EQ(library->count(), 0);
+    ASSERT_EQ(capture.messages().size(), 1u);
+    EXPECT_EQ(capture.messages()[0], "Object could not be read: lwos\\cube.lwo");
 }
 
 TEST_F(Library, StopsAtItsLimitsWithAMessage) {
