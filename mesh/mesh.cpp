@@ -3,7 +3,6 @@
 
 #include <GL/gl.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 
