@@ -156,12 +156,12 @@ LwoStatus Reader::run() {
     if (in_.u4() != tag("FORM")) return LwoStatus::NotForm;
     in_.u4();     // form length: the data's own size is what counts
     in_.skip(4);  // form type, not compared
-    if (in_.overrun()) return damaged("the FORM header");
+    if (in_.overrun()) return damaged("the file ends inside its FORM header");
 
     while (in_.more()) {
         const uint32_t id = in_.u4();
         const uint32_t length = in_.u4();
-        if (in_.overrun()) return damaged("a chunk header");
+        if (in_.overrun()) return damaged("the file ends inside a chunk header");
         size_t outer;
         if (!in_.enter(length, outer)) {
             return damaged(tagText(id) + " chunk of " + std::to_string(length) +
@@ -230,7 +230,8 @@ LwoStatus Reader::readLayer(size_t length) {
     // chunk of exactly 18 bytes has an empty name and its parent is the name's two bytes.
     if (length > 18) in_.skip(length - 18);
     layer->parent = in_.u2();
-    if (in_.overrun()) return damaged("LAYR chunk of " + std::to_string(length) + " bytes");
+    if (in_.overrun())
+        return damaged("LAYR chunk of " + std::to_string(length) + " bytes is too short");
     mesh_.layers[currentLayer_] = std::move(layer);
     return LwoStatus::Ok;
 }
@@ -260,7 +261,7 @@ LwoStatus Reader::readPolygons() {
         in_.skip(size_t(in_.u2() & 0x3FF) * 2);
         ++count;
     }
-    if (in_.overrun()) return damaged("POLS chunk");
+    if (in_.overrun()) return damaged("a polygon of the POLS chunk runs past its end");
 
     in_.seek(start);
     std::vector<MeshPolygon> polygons(count);
@@ -430,7 +431,8 @@ LwoStatus Reader::readVertexMap() {
     MeshLayer* layer = currentLayer(tag("VMAP"));
     if (!layer) return LwoStatus::Damaged;
     if (in_.u4() != tag("TXUV")) return checkRead("VMAP chunk");
-    if (in_.u2() != 2) return in_.overrun() ? damaged("VMAP chunk") : LwoStatus::UVNot2D;
+    if (in_.u2() != 2)
+        return in_.overrun() ? damaged("VMAP chunk runs past its end") : LwoStatus::UVNot2D;
     if (layer->uvMaps.size() >= MeshLayer::kMaxUVMaps) {
         return damaged("more than " + std::to_string(MeshLayer::kMaxUVMaps) +
                        " UV maps in a layer");
@@ -444,7 +446,7 @@ LwoStatus Reader::readVertexMap() {
         entry.u = in_.f4();
         entry.v = in_.f4();
     }
-    if (in_.overrun()) return damaged("VMAP chunk");
+    if (in_.overrun()) return damaged("VMAP chunk runs past its end");
     layer->uvMaps.push_back(std::move(map));
     return LwoStatus::Ok;
 }

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "app/demo_window.h"
+#include "archive/archive.h"
 #include "mesh/mesh_library.h"
 #include "tests/mesh/lwo_builder.h"
 #include "tests/support/test_support.h"
@@ -107,14 +108,6 @@ TEST_F(MeshDraw, PositiveSmoothingSharesNormalsAtCommonPoints) {
     EXPECT_NEAR(leftNear, rightNear, 20);
     EXPECT_NEAR(leftNear, 0.707 * 255, 20);
     EXPECT_GT(leftNear - leftFar, 60);
-}
-
-TEST_F(MeshDraw, FaceNormalsPointOutOfTheFrontFace) {
-    Mesh mesh;
-    ASSERT_TRUE(load(mesh, lwo::oneTriangle()));
-    const MeshPolygon& p = mesh.layer(0)->polygons[0];
-    EXPECT_NEAR(p.faceNormal.z, 1.0f, 1e-6);
-    EXPECT_EQ(p.cornerNormals[1].z, p.faceNormal.z);
 }
 
 TEST_F(MeshDraw, DegenerateTrianglesDoNotSpoilSmoothNormals) {
@@ -323,6 +316,15 @@ TEST_F(Library, ADamagedObjectTakesNoSlot) {
     EXPECT_STREQ(library->name(0), "lwos\\good.lwo");
     ASSERT_EQ(capture.messages().size(), 1u);
     EXPECT_NE(capture.messages()[0].find("lwos\\bad.lwo"), std::string::npos);
+}
+
+TEST_F(Library, AnUnreadableEntryIsReportedAndTakesNoSlot) {
+    auto library = std::make_unique<MeshLibrary>();
+    Archive::setDataPath("no-such-archive.rar");
+    EXPECT_FALSE(library->load("lwos\\cube.lwo"));
+    EXPECT_EQ(library->count(), 0);
+    ASSERT_EQ(capture.messages().size(), 1u);
+    EXPECT_EQ(capture.messages()[0], "Object could not be read: lwos\\cube.lwo");
 }
 
 TEST_F(Library, StopsAtItsLimitsWithAMessage) {

@@ -1,5 +1,4 @@
 #include <GL/gl.h>
-#include <IL/il.h>
 
 #include <memory>
 #include <string>
@@ -7,34 +6,14 @@
 
 #include <gtest/gtest.h>
 
+#include "archive/archive.h"
 #include "tests/support/test_support.h"
+#include "tests/texture/test_images.h"
 #include "texture/texture_cache.h"
 
 namespace {
 
 using testsupport::MessageCapture;
-
-// A PNG of width x height whose top row is red and the rest blue, encoded by DevIL.
-std::vector<unsigned char> redTopPng(int width = 2, int height = 2) {
-    std::vector<unsigned char> pixels(size_t(width) * height * 4, 0);
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            unsigned char* p = &pixels[(size_t(y) * width + x) * 4];
-            p[0] = y == 0 ? 255 : 0;
-            p[2] = y == 0 ? 0 : 255;
-            p[3] = 255;
-        }
-    }
-    ILuint image;
-    ilGenImages(1, &image);
-    ilBindImage(image);
-    ilTexImage(width, height, 1, 4, IL_RGBA, IL_UNSIGNED_BYTE, pixels.data());
-    ilRegisterOrigin(IL_ORIGIN_UPPER_LEFT);  // row 0 above is the top of the picture
-    std::vector<unsigned char> file(pixels.size() * 4 + 4096);
-    file.resize(ilSaveL(IL_PNG, file.data(), ILuint(file.size())));
-    ilDeleteImages(1, &image);
-    return file;
-}
 
 // Red of the first texel of row 0 (the row OpenGL puts at t = 0) of a texture.
 int redOfFirstRow(unsigned texture) {
@@ -58,7 +37,7 @@ class Textures : public testsupport::GlTest {
     void SetUp() override {
         GlTest::SetUp();
         initImageLibrary();
-        png = redTopPng();
+        png = testimages::redTopPng();
         ASSERT_FALSE(png.empty());
     }
     bool add(const char* name) { return cache->loadFromMemory(name, png.data(), png.size()); }
@@ -114,7 +93,7 @@ TEST_F(Textures, PngAndJpgNamesAreFlippedOthersAreNot) {
 }
 
 TEST_F(Textures, UploadsMipmapsWithTheCachesFilters) {
-    png = redTopPng(3, 5);  // sides that are not powers of two are scaled
+    png = testimages::redTopPng(3, 5);  // sides that are not powers of two are scaled
     ASSERT_TRUE(add("odd.png"));
     glBindTexture(GL_TEXTURE_2D, cache->texture(0));
     GLint width = 0, height = 0, level1 = 0, minFilter = 0, magFilter = 0;
@@ -145,6 +124,14 @@ TEST_F(Textures, AFailedDecodeStillTakesItsSlot) {
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
     EXPECT_EQ(width, 0);  // no image
     EXPECT_TRUE(capture.messages().empty());
+}
+
+TEST_F(Textures, AnUnreadableEntryIsReportedAndTakesNoSlot) {
+    Archive::setDataPath("no-such-archive.rar");
+    EXPECT_FALSE(cache->load("textures\\sky.png"));
+    EXPECT_EQ(cache->count(), 0);
+    ASSERT_EQ(capture.messages().size(), 1u);
+    EXPECT_EQ(capture.messages()[0], "Texture could not be read: textures\\sky.png");
 }
 
 TEST_F(Textures, StopsAtItsLimitsWithAMessage) {
