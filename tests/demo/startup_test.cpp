@@ -13,6 +13,8 @@
 #include "demo/startup.h"
 #include "glext/extensions.h"
 #include "mesh/mesh_library.h"
+#include "music/music_player.h"
+#include "music/xm_writer.h"
 #include "tests/mesh/lwo_builder.h"
 #include "tests/support/test_support.h"
 #include "tests/texture/test_images.h"
@@ -48,6 +50,18 @@ bool writeArchive(const char* path, const Entries& entries) {
     std::ofstream(path, std::ios::binary)
         .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
     return true;
+}
+
+// A one-pattern module with one note, enough for the player to open and play.
+std::vector<uint8_t> tinyModule() {
+    xm::Module module;
+    module.channels = 2;
+    module.instruments.push_back(xm::instrumentFromSample(xm::sineSample(32, 0.5)));
+    module.addPattern(16).at(0, 0) = xm::Cell::noteOn(xm::note("C-4"), 1);
+    module.orders = {0};
+    std::vector<uint8_t> bytes;
+    xm::write(module, bytes);
+    return bytes;
 }
 
 std::vector<uint8_t> text(const std::string& s) {
@@ -100,6 +114,7 @@ TEST_F(StartUp, SetsTheGlobalStateAndLoadsEveryAssetOfTheArchive) {
         {"music.xm", text("Extended Module: ")},
         {"textures\\Logo.JPG", png},
         {"lwos\\torus.lwo", lwo::file(lwo::oneTriangle(1.0f))},
+        {"Palisade_2.0_by_Quillon___Tinmoth.xm", tinyModule()},
     };
     ASSERT_TRUE(writeArchive("startup_test.rar", entries));
     Archive::setDataPath("startup_test.rar");
@@ -143,6 +158,20 @@ TEST_F(StartUp, SetsTheGlobalStateAndLoadsEveryAssetOfTheArchive) {
     EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
     EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
     EXPECT_FALSE(glIsEnabled(GL_LIGHTING));
+
+    // The music plays from the archive.
+    EXPECT_EQ(g_musicPlayer.getOrder(), 0);
+    shutdownDemo();
+}
+
+TEST_F(StartUp, MissingMusicIsReportedAndTheDemoRunsSilent) {
+    ASSERT_TRUE(writeArchive("startup_silent.rar", {{"lwos\\readme.txt", text("nothing")}}));
+    Archive::setDataPath("startup_silent.rar");
+    ASSERT_TRUE(initDemo());
+    ASSERT_EQ(capture.messages().size(), 1u);
+    EXPECT_EQ(capture.messages()[0], "Failed to open fmusic module");
+    EXPECT_LT(g_musicPlayer.getOrder(), 0);
+    shutdownDemo();
 }
 
 }  // namespace
