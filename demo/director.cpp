@@ -11,19 +11,19 @@ namespace {
 constexpr int kOrders = 32;
 
 constexpr PartFunction kPartOfOrder[kOrders] = {
-    partTubeIntro,    partTubeIntro,    partTubeIntro,    partTubeIntro,     // 0-3
-    partTubeArrows,   partTubeArrows,   partTubeArrows,                      // 4-6
-    partTitle,                                                               // 7
-    partTwistTorus,   partTwistTorus,                                        // 8-9
-    partMetaballs,                                                           // 10
-    partSpheres,      partSpheres,                                           // 11-12
-    partArrowShock,   partArrowShock,   partArrowShock,                      // 13-15
-    partHeart,        partHeart,        partHeart,        partHeart,         // 16-19
-    partZoomFeedback, partZoomFeedback,                                      // 20-21
-    partEnvCube,      partEnvCube,                                           // 22-23
-    partShockwave,    partShockwave,                                         // 24-25
-    partCredits,      partCredits,      partCredits,      partCredits,       // 26-29
-    partCredits,      partCredits,                                           // 30-31
+    partTubeIntro,    partTubeIntro,    partTubeIntro,  partTubeIntro,  // 0-3
+    partTubeArrows,   partTubeArrows,   partTubeArrows,                 // 4-6
+    partTitle,                                                          // 7
+    partTwistTorus,   partTwistTorus,                                   // 8-9
+    partMetaballs,                                                      // 10
+    partSpheres,      partSpheres,                                      // 11-12
+    partArrowShock,   partArrowShock,   partArrowShock,                 // 13-15
+    partHeart,        partHeart,        partHeart,      partHeart,      // 16-19
+    partZoomFeedback, partZoomFeedback,                                 // 20-21
+    partEnvCube,      partEnvCube,                                      // 22-23
+    partShockwave,    partShockwave,                                    // 24-25
+    partCredits,      partCredits,      partCredits,    partCredits,    // 26-29
+    partCredits,      partCredits,                                      // 30-31
 };
 
 bool g_prepared = false;
@@ -37,7 +37,9 @@ void prepareEffects() {
 
 }  // namespace
 
-float accentShiftedTime(float time, float k) { return time + k * instHitCount[50]; }
+float accentShiftedTime(float time, float k) {
+    return time + k * instHitCount[50];
+}
 
 namespace Director {
 
@@ -50,7 +52,9 @@ void combineAccents() {
     instSinceHit[50] = instSinceHit[44] < instSinceHit[45] ? instSinceHit[44] : instSinceHit[45];
 }
 
-bool prepared() { return g_prepared; }
+bool prepared() {
+    return g_prepared;
+}
 
 bool frame(float time, float frameTime) {
     // The order is read before anything is drawn.

@@ -24,12 +24,16 @@ constexpr float kBarWidth = 10.0f;
 struct CornerPlacement {
     float x, y, tilt;
 };
-constexpr CornerPlacement kCorners[4] = {
-    {-14.5f, 10.5f, -20.0f}, {14.5f, 10.5f, 20.0f}, {14.5f, -10.5f, 20.0f}, {-14.5f, -10.5f, -20.0f}};
+constexpr CornerPlacement kCorners[4] = {{-14.5f, 10.5f, -20.0f},
+                                         {14.5f, 10.5f, 20.0f},
+                                         {14.5f, -10.5f, 20.0f},
+                                         {-14.5f, -10.5f, -20.0f}};
 
 }  // namespace
 
-float analyserLevel(float s) { return 100.0f * std::log10(10.0f * s + 1.0f); }
+float analyserLevel(float s) {
+    return 100.0f * std::log10(10.0f * s + 1.0f);
+}
 
 void drawNoiseOverlay(float alpha) {
     glColor4f(1.0f, 1.0f, 1.0f, alpha);
@@ -62,8 +66,16 @@ void LogoOverlay::drawBars(float time) {
     drawOverlayQuadUV(0, kBottomBarTop, 640, 480, -0.05f * time, 0, 1, 1, false);
 }
 
+void LogoOverlay::updatePeaks(const float* spectrum, float delta) {
+    for (int i = 0; i < kBars; ++i) {
+        barPeak[i] -= kPeakFall * delta;
+        const float level = analyserLevel(spectrum[2 * i] + spectrum[2 * i + 1]);
+        if (level > barPeak[i]) barPeak[i] = level;
+    }
+}
+
 void LogoOverlay::drawAnalyser(float delta) {
-    const float* spectrum = g_musicPlayer.spectrum();
+    updatePeaks(g_musicPlayer.spectrum(), delta);
     beginOverlay();
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glEnable(GL_BLEND);
@@ -71,10 +83,6 @@ void LogoOverlay::drawAnalyser(float delta) {
     g_textureCache.bind("textures\\gradient.jpg");
     glBegin(GL_QUADS);
     for (int i = 0; i < kBars; ++i) {
-        const float s = spectrum[2 * i] + spectrum[2 * i + 1];
-        barPeak[i] -= kPeakFall * delta;
-        const float level = analyserLevel(s);
-        if (level > barPeak[i]) barPeak[i] = level;
         const float h = barPeak[i];
         const float t = 1.0f - h / 150.0f;  // the gradient is read from its top down
         const float left = kBarWidth * i;

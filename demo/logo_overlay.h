@@ -6,7 +6,7 @@
 #pragma once
 
 class LogoOverlay {
-public:
+  public:
     static constexpr int kBars = 64;
 
     // Bars start at height 0. Run once, on the first frame.
@@ -16,10 +16,13 @@ public:
     // colour opaque white and the model-view matrix identity.
     void draw(float time, float delta, int corner);
 
+    // Lets every bar fall by 200 pixels a second and jump up to the level of its two bands.
+    void updatePeaks(const float* spectrum, float delta);
+
     // Height in overlay pixels of each analyser bar: falls steadily, jumps up to a new level.
     float barPeak[kBars];
 
-private:
+  private:
     void drawBars(float time);
     void drawAnalyser(float delta);
     void drawLogo(float time, int corner);

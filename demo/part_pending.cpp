@@ -16,7 +16,9 @@ void overlayOnly(float time, float frameTime, int corner) {
 
 }  // namespace
 
-void partTitle(float time, float frameTime) { overlayOnly(time, frameTime, 2); }
+void partTitle(float time, float frameTime) {
+    overlayOnly(time, frameTime, 2);
+}
 void partTwistTorus(float time, float frameTime) {
     overlayOnly(accentShiftedTime(time, 34.6f), frameTime, 3);
 }
@@ -26,13 +28,21 @@ void partMetaballs(float time, float frameTime) {
 void partSpheres(float time, float frameTime) {
     overlayOnly(accentShiftedTime(time, 34.6f), frameTime, 1);
 }
-void partArrowShock(float time, float frameTime) { overlayOnly(time, frameTime, 2); }
-void partHeart(float time, float frameTime) { g_logoOverlay.draw(time, frameTime, 3); }
-void partZoomFeedback(float time, float frameTime) { overlayOnly(time, frameTime, 0); }
+void partArrowShock(float time, float frameTime) {
+    overlayOnly(time, frameTime, 2);
+}
+void partHeart(float time, float frameTime) {
+    g_logoOverlay.draw(time, frameTime, 3);
+}
+void partZoomFeedback(float time, float frameTime) {
+    overlayOnly(time, frameTime, 0);
+}
 void partEnvCube(float time, float frameTime) {
     overlayOnly(accentShiftedTime(time, 3783.6f), frameTime, 1);
 }
 void partShockwave(float time, float frameTime) {
     overlayOnly(accentShiftedTime(time, 34.6f), frameTime, 2);
 }
-void partCredits(float time, float frameTime) { overlayOnly(time, frameTime, 0); }
+void partCredits(float time, float frameTime) {
+    overlayOnly(time, frameTime, 0);
+}

@@ -17,7 +17,9 @@ constexpr float kSway = 1.5f;
 constexpr float kRingStep = 0.7853981625f;  // a quarter of pi, as the layout always used
 
 // Next generator value in [0, 1).
-float unit() { return demoRand() / 32768.0f; }
+float unit() {
+    return demoRand() / 32768.0f;
+}
 
 }  // namespace
 

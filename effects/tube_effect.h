@@ -9,7 +9,7 @@
 #include "math/vector3.h"
 
 class TubeEffect : public Effect {
-public:
+  public:
     static constexpr int kTubes = 16;
     static constexpr int kRings = 48;
     static constexpr int kRingPoints = 9;  // the ninth closes the ring
@@ -22,7 +22,7 @@ public:
     // Unit radial directions of the ring points.
     Vector3 ringNormals[kRingPoints];
 
-private:
+  private:
     void buildTube(float phase);
     void drawTube() const;
 };

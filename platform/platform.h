@@ -52,6 +52,10 @@ const char* windowTitle(Window* window);
 // Releases the context and the window. Accepts null.
 void destroyWindow(Window* window);
 
+// Contexts created from now on share textures and display lists with the context current at
+// their creation (tests keep their GL objects across windows of different sizes this way).
+void setContextSharing(bool share);
+
 // Entry point of an OpenGL function of the current context, or null.
 void* glProcAddress(const char* name);
 

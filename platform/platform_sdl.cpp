@@ -34,6 +34,7 @@ Uint32 g_programEventType = static_cast<Uint32>(-1);
 bool g_modeChosen = false;
 SDL_DisplayMode g_fullscreenMode;
 bool g_cursorHidden = false;
+bool g_shareContexts = false;
 
 }  // namespace
 
@@ -95,6 +96,7 @@ Window* createWindow(const WindowDesc& desc) {
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, desc.depthBits);
     SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_GL_SetAttribute(SDL_GL_SHARE_WITH_CURRENT_CONTEXT, g_shareContexts ? 1 : 0);
 
     Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
     if (desc.fullscreen) flags |= SDL_WINDOW_FULLSCREEN | SDL_WINDOW_BORDERLESS;
@@ -141,6 +143,10 @@ void destroyWindow(Window* window) {
     }
     SDL_DestroyWindow(window->sdl);
     delete window;
+}
+
+void setContextSharing(bool share) {
+    g_shareContexts = share;
 }
 
 void* glProcAddress(const char* name) {

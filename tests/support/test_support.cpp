@@ -28,10 +28,29 @@ void MessageCapture::clear() {
     g_messages.clear();
 }
 
+namespace {
+// A small window whose context lives as long as the test binary: every test window's context
+// shares its textures and display lists, so GL objects survive a change of window size.
+platform::Window* g_rootWindow = nullptr;
+
+bool makeRootContext() {
+    if (g_rootWindow) return platform::makeCurrent(g_rootWindow);
+    platform::WindowDesc desc;
+    desc.title = "palisade test root";
+    desc.width = 16;
+    desc.height = 16;
+    g_rootWindow = platform::createWindow(desc);
+    if (!g_rootWindow || !platform::createContext(g_rootWindow)) return false;
+    platform::setContextSharing(true);
+    return platform::makeCurrent(g_rootWindow);
+}
+}  // namespace
+
 bool ensureGlContext(int width, int height) {
     DemoWindow& w = g_demoWindow;
     if (w.window && w.width == width && w.height == height) return true;
     w.destroy();
+    if (!makeRootContext()) return false;
     w.width = width;
     w.height = height;
     w.fullscreen = false;
