@@ -1,5 +1,7 @@
 #include "app/frame_timer.h"
 
+#include <cmath>
+
 #include "platform/platform.h"
 
 FrameTimer::FrameTimer() {
@@ -16,6 +18,10 @@ void FrameTimer::reset() {
 
 void FrameTimer::start() {
     start_ = platform::counter();
+}
+
+void FrameTimer::startAt(double seconds) {
+    start_ = platform::counter() - static_cast<int64_t>(std::llround(seconds * frequency_));
 }
 
 void FrameTimer::update() {

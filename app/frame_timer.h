@@ -13,6 +13,8 @@ class FrameTimer {
     FrameTimer();
 
     void start();
+    // Starts so that the elapsed time now reads `seconds` (a run that begins mid-song).
+    void startAt(double seconds);
     void update();
     // Re-reads the frequency and restarts, as construction does; used when the program
     // switches between the real and the manual (lockstep) clock.

@@ -2,11 +2,16 @@
 #include <cstdio>
 #include <string>
 
+#include <GL/gl.h>
+
 #include "app/command_line.h"
 #include "app/demo_window.h"
+#include "app/lockstep_run.h"
 #include "app/main_loop.h"
+#include "archive/archive.h"
 #include "demo/director.h"
 #include "demo/startup.h"
+#include "music/music_player.h"
 #include "platform/platform.h"
 
 namespace {
@@ -20,6 +25,20 @@ void applyDisplayOptions(const LaunchOptions& options, DemoWindow& window) {
     }
     if (options.depthGiven) window.colorBits = options.colorBits;
     if (options.fullscreen) window.fullscreen = true;
+}
+
+// The reference of a frame-rate measurement: the frame is only cleared.
+bool clearFrame(float, float) {
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    return true;
+}
+
+// Puts the song at the start of an order; the time it starts at, or -1 after a message.
+double seekToStartOrder(int order) {
+    const double seconds = g_musicPlayer.seekToOrder(order);
+    if (seconds < 0)
+        std::fprintf(stderr, "palisade: the song has no order %d; starting from the top\n", order);
+    return seconds < 0 ? 0.0 : seconds;
 }
 
 }  // namespace
@@ -39,17 +58,39 @@ int main(int argc, char** argv) {
         std::printf("palisade %s\n", PALISADE_VERSION);
         return 0;
     }
+    Archive::setDataPath(options.dataPath.c_str());
     applyDisplayOptions(options, g_demoWindow);
+    if (options.lockstep()) {
+        // Every clock follows the frames from here on, and the music is mixed in step.
+        beginLockstepClock(options.fps);
+        g_demoWindow.frameClock.reset();
+        g_musicPlayer.useLockstep(true);
+    }
 
     if (!g_demoWindow.create(kTitle)) return 0;  // create() has shown its messages
+    if (options.clearOnly) {
+        const int status = runLockstep(options, g_demoWindow, clearFrame, 0.0);
+        g_demoWindow.destroy();
+        return status;
+    }
     if (!initDemo()) {
         platform::showMessage("Failed to initialize demo");
         return 0;
     }
-    MainLoop loop(g_demoWindow, Director::frame);
-    loop.run();
+    const double startSeconds =
+        options.startOrder >= 0 ? seekToStartOrder(options.startOrder) : 0.0;
+
+    int status = 0;
+    if (options.lockstep()) {
+        status = runLockstep(options, g_demoWindow, Director::frame, startSeconds);
+    } else {
+        MainLoop loop(g_demoWindow, Director::frame);
+        loop.start(startSeconds);
+        while (loop.iterate()) {
+        }
+    }
     // The music stops before the window (and a full-screen display mode) goes away.
     shutdownDemo();
     g_demoWindow.destroy();
-    return 0;
+    return status;
 }

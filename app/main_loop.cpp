@@ -13,8 +13,8 @@ void windowProc(const platform::Event& event) {
     }
 }
 
-void MainLoop::start() {
-    window_.frameClock.start();
+void MainLoop::start(double atSeconds) {
+    window_.frameClock.startAt(atSeconds);
 }
 
 bool MainLoop::iterate() {
@@ -37,6 +37,12 @@ void MainLoop::run() {
     }
 }
 
+bool MainLoop::stepFrame() {
+    const int before = framesDrawn_;
+    while (running_ && framesDrawn_ == before) iterate();
+    return framesDrawn_ > before;
+}
+
 void MainLoop::drawFrame() {
     FrameTimer& clock = window_.frameClock;
     clock.update();
@@ -47,6 +53,7 @@ void MainLoop::drawFrame() {
         frameCounter_ = 0;
     }
     ++frameCounter_;
+    ++framesDrawn_;
     const bool keep = frame_(static_cast<float>(clock.elapsedSeconds()),
                              static_cast<float>(clock.frameSeconds()));
     if (!keep) running_ = false;

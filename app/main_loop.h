@@ -20,14 +20,18 @@ class MainLoop {
 
     MainLoop(DemoWindow& window, FrameFunction frame) : window_(window), frame_(frame) {}
 
-    // Starts the window's frame clock.
-    void start();
+    // Starts the window's frame clock, reading atSeconds now.
+    void start(double atSeconds = 0.0);
     // One iteration: takes one event, or draws and presents one frame when none is waiting.
     // Returns whether the loop is still running.
     bool iterate();
     void run();
+    // Iterates until one frame has been drawn (handling whatever events wait first), for
+    // runs that draw a fixed number of frames. False once the loop has ended.
+    bool stepFrame();
 
     bool running() const { return running_; }
+    int framesDrawn() const { return framesDrawn_; }
 
   private:
     void drawFrame();
@@ -36,5 +40,6 @@ class MainLoop {
     FrameFunction frame_;
     bool running_ = true;
     int frameCounter_ = 0;  // frames since the caption was last written
+    int framesDrawn_ = 0;
     char caption_[128] = {};
 };

@@ -1,0 +1,166 @@
+#include "app/lockstep_run.h"
+
+#include <GL/gl.h>
+#include <IL/il.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/demo_window.h"
+#include "music/music_player.h"
+#include "music/wav_file.h"
+#include "platform/platform.h"
+
+namespace {
+
+// Ticks of the manual clock per frame: one per output sample at 44.1 kHz, so both frame and
+// sample times are whole ticks.
+constexpr int64_t kTicksPerFrame = 44100;
+
+// Writes the back buffer as numbered PNG files.
+class FrameWriter {
+  public:
+    explicit FrameWriter(std::string directory) : directory_(std::move(directory)) {}
+
+    bool write(int index) {
+        const int w = g_demoWindow.width, h = g_demoWindow.height;
+        pixels_.resize(static_cast<size_t>(w) * h * 3);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glReadBuffer(GL_BACK);
+        glReadPixels(0, 0, w, h, GL_RGB, GL_UNSIGNED_BYTE, pixels_.data());
+        char name[32];
+        std::snprintf(name, sizeof name, "/frame%05d.png", index);
+        const std::string path = directory_ + name;
+
+        ILuint image = 0;
+        ilGenImages(1, &image);
+        ilBindImage(image);
+        // OpenGL reads rows bottom-up.
+        const bool ok = ilTexImage(w, h, 1, 3, IL_RGB, IL_UNSIGNED_BYTE, pixels_.data()) &&
+                        (ilRegisterOrigin(IL_ORIGIN_LOWER_LEFT), true) &&
+                        ilSave(IL_PNG, path.c_str());
+        ilDeleteImages(1, &image);
+        if (!ok) std::fprintf(stderr, "palisade: cannot write %s\n", path.c_str());
+        return ok;
+    }
+
+  private:
+    std::string directory_;
+    std::vector<unsigned char> pixels_;
+};
+
+// Appends the span's sound, padding with silence where the music gave none (no module).
+class SoundTrack {
+  public:
+    bool open(const std::string& path) {
+        if (!wav_.open(path.c_str(), kRate, 2)) {
+            std::fprintf(stderr, "palisade: cannot write %s\n", path.c_str());
+            return false;
+        }
+        return true;
+    }
+    // Brings the music to song time `seconds`, writing what it mixed.
+    void advanceTo(double seconds) {
+        const int64_t target = static_cast<int64_t>(std::llround(seconds * kRate));
+        pcm_.clear();
+        g_musicPlayer.advanceTo(seconds, wav_.isOpen() ? &pcm_ : nullptr);
+        if (!wav_.isOpen()) return;
+        const int64_t wanted = (target - written_) * 2;
+        if (wanted <= 0) return;
+        pcm_.resize(static_cast<size_t>(wanted), 0.0f);
+        wav_.write(pcm_.data(), wanted / 2);
+        written_ = target;
+    }
+    void startAt(double seconds) { written_ = static_cast<int64_t>(std::llround(seconds * kRate)); }
+    bool close() { return !wav_.isOpen() || wav_.close(); }
+
+  private:
+    static constexpr int kRate = 44100;
+    WavFile wav_;
+    std::vector<float> pcm_;
+    int64_t written_ = 0;
+};
+
+FrameWriter* g_frameWriter = nullptr;
+FrameFunction g_drawFrame = nullptr;
+int g_frameIndex = 0;
+bool g_writeFailed = false;
+
+// The frame as the director draws it, read back before it is presented.
+bool drawAndCapture(float time, float frameTime) {
+    const bool keep = g_drawFrame(time, frameTime);
+    if (g_frameWriter && !g_writeFailed) g_writeFailed = !g_frameWriter->write(g_frameIndex);
+    return keep;
+}
+
+double secondsSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+}  // namespace
+
+void beginLockstepClock(int fps) {
+    platform::useManualClock(kTicksPerFrame * fps);
+}
+
+int runLockstep(const LaunchOptions& options, DemoWindow& window, FrameFunction draw,
+                double startSeconds) {
+    const int frames = options.lockstepFrames();
+    const int fps = options.fps;
+    const bool capture = !options.captureDir.empty();
+
+    FrameWriter writer(options.captureDir);
+    SoundTrack sound;
+    if (capture) {
+        std::error_code error;
+        std::filesystem::create_directories(options.captureDir, error);
+        if (error || !sound.open(options.captureDir + "/audio.wav")) {
+            if (error)
+                std::fprintf(stderr, "palisade: cannot create %s: %s\n", options.captureDir.c_str(),
+                             error.message().c_str());
+            return 1;
+        }
+        g_frameWriter = &writer;
+    }
+    sound.startAt(startSeconds);
+    g_drawFrame = draw;
+    MainLoop loop(window, drawAndCapture);
+
+    // The clock stands at the start time; frame k is drawn k frames later.
+    const int64_t startTicks =
+        static_cast<int64_t>(std::llround(startSeconds * kTicksPerFrame * fps));
+    platform::advanceManualClock(startTicks - platform::counter());
+    loop.start(startSeconds);
+
+    const auto began = std::chrono::steady_clock::now();
+    int drawn = 0;
+    for (int k = 0; k < frames && !g_writeFailed; ++k) {
+        const int64_t target = startTicks + k * kTicksPerFrame;
+        platform::advanceManualClock(target - platform::counter());
+        sound.advanceTo(startSeconds + static_cast<double>(k) / fps);
+        g_frameIndex = k;
+        if (!loop.stepFrame()) break;  // the user ended the run
+        ++drawn;
+        if (capture && (k % 30 == 29 || k + 1 == frames))
+            std::fprintf(stderr, "\rcapturing frame %d of %d", k + 1, frames);
+    }
+    if (capture) std::fputc('\n', stderr);
+    // The sound covers the same span as the frames: drawn / fps seconds.
+    sound.advanceTo(startSeconds + static_cast<double>(drawn) / fps);
+    const double elapsed = secondsSince(began);
+    g_frameWriter = nullptr;
+
+    if (!sound.close() || g_writeFailed) return 1;
+    if (capture) {
+        std::printf("wrote %d frames and audio.wav to %s\n", drawn, options.captureDir.c_str());
+    } else {
+        std::printf("%d frames at %dx%d in %.3f s: %.1f frames per second%s\n", drawn, window.width,
+                    window.height, elapsed, elapsed > 0 ? drawn / elapsed : 0.0,
+                    options.clearOnly ? " (cleared frames only)" : "");
+    }
+    return 0;
+}
