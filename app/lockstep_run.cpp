@@ -90,10 +90,16 @@ FrameFunction g_drawFrame = nullptr;
 int g_frameIndex = 0;
 bool g_writeFailed = false;
 
-// The frame as the director draws it, read back before it is presented.
+// The frame as the director draws it, read back before it is presented. When measuring, it
+// is finished before the next one starts: a headless surface's swap does not wait for the
+// renderer, so without this the rate would count queued work, not drawn frames.
 bool drawAndCapture(float time, float frameTime) {
     const bool keep = g_drawFrame(time, frameTime);
-    if (g_frameWriter && !g_writeFailed) g_writeFailed = !g_frameWriter->write(g_frameIndex);
+    if (g_frameWriter) {
+        if (!g_writeFailed) g_writeFailed = !g_frameWriter->write(g_frameIndex);
+    } else {
+        glFinish();
+    }
     return keep;
 }
 
