@@ -39,7 +39,8 @@ sanitize: deps
 	cd build-asan && SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy \
 		ctest --output-on-failure -R '$(SANITIZE_REGEX)'
 
-# A short run of every libFuzzer target (part of CI).
+# A short run of every libFuzzer target (part of CI). Each starts from its committed seed
+# corpus, copied so that what the fuzzer finds does not land in the repository.
 FUZZ_SECONDS ?= 30
 fuzz-smoke: deps
 	@CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
@@ -47,8 +48,11 @@ fuzz-smoke: deps
 	@cmake --build build-fuzz -j$(JOBS)
 	@for f in build-fuzz/bin/fuzz_*; do \
 		[ -x "$$f" ] || continue; \
-		echo "fuzzing $$f for $(FUZZ_SECONDS) s"; \
-		"$$f" -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
-			$$(d=fuzz/corpus/$$(basename $$f | sed 's/^fuzz_//'); [ -d $$d ] && echo $$d) \
-			2>&1 | tail -3 || exit 1; \
+		name=$$(basename $$f | sed 's/^fuzz_//'); \
+		work=build-fuzz/corpus/$$name; rm -rf $$work; mkdir -p $$work; \
+		[ -d fuzz/corpus/$$name ] && cp -r fuzz/corpus/$$name/. $$work/; \
+		echo "fuzzing $$name for $(FUZZ_SECONDS) s"; \
+		if "$$f" -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 $$work \
+			>build-fuzz/$$name.log 2>&1; then tail -3 build-fuzz/$$name.log; \
+		else tail -40 build-fuzz/$$name.log; exit 1; fi; \
 	done
