@@ -34,7 +34,8 @@ struct ObjectAsset {
     std::string storedName;  // e.g. "lwos\\cube.lwo"
     std::string description;
     LwoObject (*make)();
-    std::string previewTexture;  // the sphere map it wears on screen ("" = lit grey)
+    std::string previewTexture;  // the sphere map it wears on screen ("" = lit)
+    float previewPitch = 0.45f;  // radians, tipping the object towards the viewer in previews
 };
 
 struct SceneAsset {

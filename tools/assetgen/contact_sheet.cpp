@@ -82,6 +82,7 @@ Image objectContactSheet(const Fonts& fonts,
             tileOrigin(i, &x, &y);
             PreviewView view;
             view.layer = int(layer);
+            view.pitch = asset.previewPitch;
             compositeImage(
                 sheet,
                 renderObjectPreview(object, kTile, env == sphereMaps.end() ? nullptr : &env->second,

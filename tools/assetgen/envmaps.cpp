@@ -57,7 +57,9 @@ Color outdoor(const Outdoor& o, Vec3 r) {
     float fade = std::exp(-0.08f * std::sqrt(px * px + pz * pz));
     float gx = std::fabs(px * 0.6f - std::floor(px * 0.6f + 0.5f));
     float gz = std::fabs(pz * 0.6f - std::floor(pz * 0.6f + 0.5f));
-    float line = std::fmax(smoothstep(0.06f, 0.0f, gx), smoothstep(0.06f, 0.0f, gz)) * fade;
+    // Lines fade out towards the nadir, where they would widen into bars.
+    float line = std::fmax(smoothstep(0.06f, 0.0f, gx), smoothstep(0.06f, 0.0f, gz)) * fade *
+                 smoothstep(0.95f, 0.45f, d);
     Color ground = mix(o.ground, o.horizon * 0.5f, std::exp(-d * 10) * 0.6f);
     ground = addLight(ground, o.grid, line);
     return addLight(ground, o.glow, std::exp(-d * 14) * 1.1f);

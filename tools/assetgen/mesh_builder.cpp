@@ -87,7 +87,7 @@ void MeshBuilder::closedTube(int segments, int sides, const std::function<Vec3(f
             Vec3 b0 = cross(tangent[0], normal[0]);
             float twist = std::atan2(dot(n, b0), dot(n, normal[0]));
             for (int k = 0; k < segments; ++k)
-                normal[k] = rotate(normal[k], tangent[k], twist * k / segments);
+                normal[k] = rotate(normal[k], tangent[k], -twist * k / segments);
         }
     }
     sheet(

@@ -241,7 +241,7 @@ LwoObject makeTarmslyng() {
         float lobes = 1 + 0.22f * std::cos(5 * angle + t * 2 * kPi * 11);
         return 0.085f * swell * lobes;
     };
-    mb.closedTube(600, 30, path, radius, s);
+    mb.closedTube(420, 24, path, radius, s);
     return o;
 }
 
@@ -388,7 +388,7 @@ std::vector<ObjectAsset> objectAssets() {
     return {
         {"lwos\\c-logo.lwo",
          "the group's emblem: a chevron in a ring crowned by three stakes (overlay logo)", makeLogo,
-         ""},
+         "", 1.3f},
         {"lwos\\box-demo.lwo", "rounded crate, 6 units, falling through the tube flight", makeBox,
          ""},
         {"lwos\\arrow-strengs-big.lwo",
