@@ -62,7 +62,9 @@ std::vector<CreditSection> creditSections(const std::vector<std::string>& lines)
 Image makeCredits(const AssetContext& ctx) {
     const int w = 1280, h = 668;
     Image design(w, h, Color(0, 0, 0, 0));
-    const float px0 = 190, px1 = w - 190, py0 = 120, py1 = h - 100;
+    // The panel stays clear of the line of thanks above it and the palisade below it, both
+    // in the closing picture the credits are laid over.
+    const float px0 = 190, px1 = w - 190, py0 = 92, py1 = 452;
     modify(design, [&](Color c, float u, float v) {
         Vec2 p = {u * w, v * h};
         float d = sdRoundBox(p, {(px0 + px1) / 2, (py0 + py1) / 2},
@@ -76,7 +78,7 @@ Image makeCredits(const AssetContext& ctx) {
                  palette::bone, palette::ice, palette::teal, 5, 0.6f);
     std::vector<CreditSection> sections = creditSections(ctx.texts.credits);
     int rows = int(sections.size() + 1) / 2;
-    float top = py0 + 150, rowHeight = (py1 - 30 - top) / std::max(rows, 1);
+    float top = py0 + 118, rowHeight = (py1 - 6 - top) / std::max(rows, 1);
     for (size_t i = 0; i < sections.size(); ++i) {
         float cx = (i % 2 == 0) ? w * 0.32f : w * 0.68f;
         if (i + 1 == sections.size() && sections.size() % 2) cx = w * 0.5f;
@@ -87,7 +89,7 @@ Image makeCredits(const AssetContext& ctx) {
         for (size_t n = 0; n < sections[i].names.size(); ++n) {
             TextStyle name = fitWidth(ctx.fonts, sections[i].names[n], houseType(46), w * 0.3f, 46);
             name.tracking = 0.02f;
-            drawText(design, ctx.fonts.render(sections[i].names[n], name, 2), cx, y + 56 + 52 * n,
+            drawText(design, ctx.fonts.render(sections[i].names[n], name, 2), cx, y + 50 + 52 * n,
                      palette::bone, palette::ice);
         }
     }
@@ -129,9 +131,9 @@ Image makeEnd(const AssetContext& ctx) {
         float dx = u - 0.5f, dy = (v - 0.5f) * 0.75f;
         float vig = smoothstep(0.3f, 0.75f, std::sqrt(dx * dx + dy * dy));
         c = over(c, palette::ink.withAlpha(vig * 0.75f));
-        float glow = std::exp(-std::pow((y - 690) / 70.0f, 2.0f));
+        float glow = std::exp(-std::pow((y - 720) / 70.0f, 2.0f));
         c = over(c, palette::amber.withAlpha(glow * 0.35f));
-        float d = palisadeSdf(x, y, 60, barBottom + 40, 650, 11);
+        float d = palisadeSdf(x, y, 60, barBottom + 40, 700, 11);
         float body = coverage(d, 1.5f);
         float rim = body - coverage(d + 4, 1.5f);
         c = over(c, palette::ink.withAlpha(body));
