@@ -85,7 +85,22 @@ bool writeFile(const std::string& path, const void* data, size_t size) {
     return ok;
 }
 
+bool knownName(const std::string& name) {
+    for (const TextureAsset& t : allTextures())
+        if (t.storedName == name) return true;
+    for (const ObjectAsset& a : allObjects())
+        if (a.storedName == name) return true;
+    for (const SceneAsset& s : allScenes())
+        if (s.storedName == name) return true;
+    return name == splashAsset().storedName;
+}
+
 bool generate(const TextSources& texts, const GenerateOptions& o) {
+    for (const std::string& name : o.only)
+        if (!knownName(name)) {
+            std::fprintf(stderr, "assetgen: no asset is stored as %s (see --list)\n", name.c_str());
+            return false;
+        }
     bool writing = !o.outDir.empty();
     bool sheets = !o.textureSheet.empty() || !o.objectSheet.empty();
     std::vector<std::pair<std::string, Image>> pictures;
