@@ -163,9 +163,9 @@ int addCommand(const AddOptions& options) {
         std::fprintf(stderr, "rarpack: %s\n", error.c_str());
         return 1;
     }
-    std::printf("%s: %zu files, %llu bytes packed to %llu (%.1f%%)\n", options.archive.c_str(),
-                collected.files.size(), static_cast<unsigned long long>(total),
-                static_cast<unsigned long long>(packed),
+    std::printf("%s: %zu %s, %llu bytes packed to %llu (%.1f%%)\n", options.archive.c_str(),
+                collected.files.size(), collected.files.size() == 1 ? "file" : "files",
+                static_cast<unsigned long long>(total), static_cast<unsigned long long>(packed),
                 total ? 100.0 * static_cast<double>(packed) / static_cast<double>(total) : 100.0);
     return 0;
 }
