@@ -23,7 +23,8 @@ std::map<std::string, Entry> listArchive() {
     std::map<std::string, Entry> entries;
     ArchiveEntryInfo* head = nullptr;
     Archive::listEntries(PALISADE_DATA_ARCHIVE, &head);
-    for (ArchiveEntryInfo* e = head; e; e = e->next) entries[e->name] = {e->unpackedSize, e->method};
+    for (ArchiveEntryInfo* e = head; e; e = e->next)
+        entries[e->name] = {e->unpackedSize, e->method};
     Archive::freeEntryList(head);
     return entries;
 }
@@ -57,7 +58,8 @@ TEST(DataArchive, HoldsEveryStoredNameExactly) {
 
 TEST(DataArchive, CompressesWhatPacks) {
     for (const auto& [name, e] : listArchive())
-        if (name.size() > 4 && (name.substr(name.size() - 4) == ".lwo" || name.substr(name.size() - 4) == ".lws")) {
+        if (name.size() > 4 &&
+            (name.substr(name.size() - 4) == ".lwo" || name.substr(name.size() - 4) == ".lws")) {
             EXPECT_NE(e.method, '0') << name;
         }
 }
@@ -79,13 +81,15 @@ TEST(DataArchive, ObjectsAndScenesRead) {
     for (const ObjectAsset& o : allObjects()) {
         LwoObject obj;
         std::string error;
-        EXPECT_TRUE(readLwo2(readEntry(o.storedName), &obj, &error)) << o.storedName << ": " << error;
+        EXPECT_TRUE(readLwo2(readEntry(o.storedName), &obj, &error))
+            << o.storedName << ": " << error;
     }
     for (const SceneAsset& s : allScenes()) {
         std::vector<uint8_t> data = readEntry(s.storedName);
         SceneText scene;
         std::string error;
-        EXPECT_TRUE(parseScene(std::string(data.begin(), data.end()), scene, error)) << s.storedName << ": " << error;
+        EXPECT_TRUE(parseScene(std::string(data.begin(), data.end()), scene, error))
+            << s.storedName << ": " << error;
         EXPECT_FALSE(scene.items.empty()) << s.storedName;
     }
 }

@@ -90,4 +90,3 @@ bool parseScene(const std::string& text, SceneText& s, std::string& error) {
     }
     return true;
 }
-
