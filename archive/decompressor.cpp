@@ -1,5 +1,6 @@
 #include "archive/decompressor.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -23,13 +24,22 @@ inline void copy4(uint8_t* d, const uint8_t* s) {
 
 }  // namespace
 
-Decompressor::Decompressor() {
-    // Never read before written: wrapped_ tells which bytes a match may take.
-    window_ = static_cast<uint8_t*>(std::malloc(kWindowSize));
-}
+Decompressor::Decompressor() = default;
 
 Decompressor::~Decompressor() {
     std::free(window_);
+}
+
+bool Decompressor::reserveWindow(uint64_t bytes) {
+    if (bytes <= capacity_) return true;
+    // Grow geometrically, and straight to the whole window once an entry could wrap it.
+    uint64_t want = std::max<uint64_t>(bytes, uint64_t{capacity_} * 2);
+    if (want > kWindowSize / 2) want = kWindowSize;
+    auto* grown = static_cast<uint8_t*>(std::realloc(window_, want));
+    if (!grown) return false;
+    window_ = grown;
+    capacity_ = static_cast<uint32_t>(want);
+    return true;
 }
 
 void Decompressor::resetState() {
@@ -51,10 +61,11 @@ void Decompressor::resetState() {
 
 bool Decompressor::decodeEntry(const uint8_t* packed, size_t packedSize, uint32_t unpackedSize,
                                bool solidEntry, uint8_t* output) {
-    if (!window_) return false;
     if (!solidEntry) resetState();
     if (broken_) return false;
     broken_ = true;  // until this entry has decoded cleanly
+    // A match may run up to 260 bytes past the entry's end before that is noticed.
+    if (!reserveWindow(uint64_t{pos_} + unpackedSize + 300)) return false;
 
     output_ = output;
     outputSize_ = 0;

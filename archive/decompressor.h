@@ -5,6 +5,11 @@
 // window, tables, recent distances and predictor state on to the next entry. Decoded bytes
 // collect in the window and leave it for the output only in block copies: when the window is
 // about to wrap, and at the end of the entry.
+//
+// The window behaves as 1 MB from the start, but memory is only taken for the part the
+// entries of one read can reach: until the window has wrapped once, no byte at or past the
+// produce position is ever read (those are the zeros of a fresh window), so a read of small
+// entries needs only a small block.
 #pragma once
 
 #include <cstddef>
@@ -24,9 +29,6 @@ class Decompressor {
     Decompressor(const Decompressor&) = delete;
     Decompressor& operator=(const Decompressor&) = delete;
 
-    // False when the window cannot be had.
-    bool ready() const { return window_ != nullptr; }
-
     // Decodes one entry from its packed data (followed by BitInput::kPadding readable bytes).
     // With output non-null the entry's unpackedSize bytes are written there; with null they
     // only pass through the window (an earlier entry of a solid archive). An entry with the
@@ -36,6 +38,7 @@ class Decompressor {
                      bool solidEntry, uint8_t* output);
 
   private:
+    bool reserveWindow(uint64_t bytes);
     void resetState();
     bool readTables(BitInput& in);
     bool decodeBlocks(BitInput& in, int64_t& remaining);
@@ -45,10 +48,11 @@ class Decompressor {
     bool readPendingTableSwitch(BitInput& in);
 
     uint8_t* window_ = nullptr;
-    uint32_t pos_ = 0;      // next byte to produce
-    uint32_t flushed_ = 0;  // first byte not yet copied out
-    bool wrapped_ = false;  // every window byte has been written at least once
-    bool broken_ = false;   // a failed entry left the state unfit for a solid successor
+    uint32_t capacity_ = 0;  // bytes of the window held in memory
+    uint32_t pos_ = 0;       // next byte to produce
+    uint32_t flushed_ = 0;   // first byte not yet copied out
+    bool wrapped_ = false;   // every window byte has been written at least once
+    bool broken_ = false;    // a failed entry left the state unfit for a solid successor
 
     uint8_t* output_ = nullptr;
     uint32_t outputSize_ = 0;

@@ -28,10 +28,7 @@ bool EntryScanner::decode(uint8_t* output) {
         return false;
     if (!decoder_) {
         decoder_.reset(new (std::nothrow) Decompressor());
-        if (!decoder_ || !decoder_->ready()) {
-            decoder_.reset();
-            return false;
-        }
+        if (!decoder_) return false;
     }
     MallocBlock packed(
         static_cast<uint8_t*>(std::malloc(size_t{header_.packedSize} + BitInput::kPadding)));

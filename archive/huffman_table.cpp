@@ -1,5 +1,6 @@
 #include "archive/huffman_table.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace rar {
@@ -31,14 +32,26 @@ void HuffmanTable::build(const uint8_t* lengths, unsigned symbolCount) {
 
     // Limits of lengths up to kLookupBits are multiples of 2^(16 - kLookupBits) (or the
     // clamp 0xFFFF, which every 16-bit value with bit 0 clear lies below), so the leading
-    // kLookupBits bits decide both the length and the symbol of such codes.
-    unsigned len = 1;
-    for (uint32_t prefix = 0; prefix < (1u << kLookupBits); ++prefix) {
-        const uint32_t v = prefix << (16 - kLookupBits);
-        while (len <= kLookupBits && v >= limit_[len]) ++len;
-        lookup_[prefix] =
-            len <= kLookupBits ? static_cast<uint16_t>(symbolAt(len, v) | (len << 12)) : 0;
+    // kLookupBits bits decide both the length and the symbol of such codes: the prefixes of
+    // length len run from limit[len - 1] to limit[len], each code covering
+    // 2^(kLookupBits - len) of them.
+    constexpr uint32_t kPrefixes = 1u << kLookupBits;
+    uint32_t prefix = 0;
+    for (unsigned len = 1; len <= kLookupBits && prefix < kPrefixes; ++len) {
+        const uint32_t end = limit_[len] >= 0xFFFF ? kPrefixes : limit_[len] >> (16 - kLookupBits);
+        const unsigned shift = kLookupBits - len;
+        const uint32_t start = prefix;
+        while (prefix < end) {
+            const uint32_t code = (prefix - start) >> shift;
+            const uint32_t index = first_[len] + code;
+            const auto entry = static_cast<uint16_t>(
+                (index < count_ ? symbols_[index] : symbols_[0]) | (len << 12));
+            const uint32_t runEnd = std::min(end, start + ((code + 1) << shift));
+            std::fill(lookup_ + prefix, lookup_ + runEnd, entry);
+            prefix = runEnd;
+        }
     }
+    std::fill(lookup_ + prefix, lookup_ + kPrefixes, uint16_t{0});
 }
 
 unsigned HuffmanTable::symbolAt(unsigned length, uint32_t v) const {
