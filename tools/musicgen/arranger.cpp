@@ -175,7 +175,7 @@ class Arranger {
                 if (!placeItem(def, t, channel, item, pattern, row)) return false;
             }
             if (t.pan >= 0) panNotes(t.pan, channel, pattern);
-            written[static_cast<size_t>(channel)] = true;
+            written[static_cast<size_t>(channel)] = !line->items.empty();
         }
         for (size_t e = 0; e < score_.tracks.size(); ++e) {
             const TrackDef& t = score_.tracks[e];
@@ -229,7 +229,13 @@ class Arranger {
             volume = -1;
         } else if (step.note || step.ownPitch) {
             const score::InstrumentDef* def = score_.findInstrument(name);
-            if (!def) return fail(item.line, what + ": a note with no instrument to play it");
+            if (!def) {
+                return fail(item.line,
+                            what + (name.empty() ? std::string(": a note with no instrument "
+                                                               "(give the track, the phrase "
+                                                               "or the step one)")
+                                                 : ": no instrument is called '" + name + "'"));
+            }
             const BuiltInstrument& b = built_[static_cast<size_t>(def->slot)];
             const int note = (step.ownPitch ? b.key : step.note) + item.transpose;
             if (note < 1 || note > 96) {
