@@ -14,6 +14,7 @@ constexpr int kHop = 1024;
 constexpr double kLowHz = 30.0;
 constexpr double kHighHz = 20000.0;
 constexpr double kRangeDb = 72.0;  // from black to the brightest colour
+constexpr double kSteps = 48.0;
 
 struct Rgb {
     double r, g, b;
@@ -150,24 +151,31 @@ Picture drawSpectrogram(const std::vector<float>& pcm, int rate, int width, int 
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < p.width; ++x) {
             const double v = db[static_cast<size_t>(y) * p.width + x];
-            put(p, x, y, heat((v - (top - kRangeDb)) / kRangeDb));
+            // In steps of 1.5 dB: finer than the eye tells apart, and a picture that packs well.
+            const double level = std::floor((v - (top - kRangeDb)) / kRangeDb * kSteps) / kSteps;
+            put(p, x, y, heat(level));
         }
     }
     // Order ticks along both edges of the spectrum, longer where the pictures change.
     const auto tick = [&](double t, int length, Rgb c) {
         const int x = static_cast<int>(std::lround(t / seconds * p.width));
         for (int y = 0; y < length; ++y) {
-            put(p, x, y, c);
-            put(p, x, height - 1 - y, c);
+            for (int dx = 0; dx < 2; ++dx) {
+                put(p, x + dx, y, c);
+                put(p, x + dx, height - 1 - y, c);
+            }
         }
     };
-    for (double t : marks.orders) tick(t, 6, {0.75, 0.75, 0.75});
-    for (double t : marks.parts) tick(t, 16, {1, 1, 1});
+    for (double t : marks.orders) tick(t, height / 40, {0.7, 0.7, 0.7});
+    for (double t : marks.parts) tick(t, height / 12, {1, 1, 1});
     // Frequency ticks at 100 Hz, 1 kHz and 10 kHz on the left edge.
     for (double hz : {100.0, 1000.0, 10000.0}) {
         const int y = static_cast<int>(
             std::lround((1.0 - std::log(hz / kLowHz) / std::log(kHighHz / kLowHz)) * height));
-        for (int x = 0; x < 10; ++x) put(p, x, y, {1, 1, 1});
+        for (int x = 0; x < 12; ++x) {
+            put(p, x, y, {1, 1, 1});
+            put(p, x, y + 1, {1, 1, 1});
+        }
     }
     return p;
 }
