@@ -11,6 +11,7 @@
 #include <string>
 
 #include "tools/musicgen/arranger.h"
+#include "tools/musicgen/dsp.h"
 #include "tools/musicgen/spectrogram.h"
 
 namespace {
@@ -94,7 +95,7 @@ TEST(Spectrogram, ToneLandsOnItsRowAndThePictureKeepsItsWayUp) {
     std::vector<float> pcm(2 * 4 * 44100, 0.0f);
     for (size_t i = 0; i < 2 * 44100; ++i) {
         pcm[2 * i] = pcm[2 * i + 1] =
-            static_cast<float>(0.5 * std::sin(2 * M_PI * 1000.0 * i / 44100));
+            static_cast<float>(0.5 * std::sin(dsp::kTwoPi * 1000.0 * i / 44100));
     }
     const int width = 64, height = 200;
     const Picture p = drawSpectrogram(pcm, 44100, width, height, {{0.0, 2.0}, {}});

@@ -13,6 +13,7 @@
 #include "music/wav_file.h"
 #include "platform/platform.h"
 #include "tools/musicgen/arranger.h"
+#include "tools/musicgen/dsp.h"
 #include "tools/musicgen/render.h"
 #include "tools/musicgen/spectrogram.h"
 
@@ -145,13 +146,13 @@ bool writeBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
 
 // RMS of three bands of the mono mix (below 200 Hz, 200 Hz to 3 kHz, above 3 kHz), in dB.
 void bandLevels(const std::vector<float>& pcm, size_t first, size_t last, double db[3]) {
-    const double a200 = 1.0 - std::exp(-2.0 * M_PI * 200.0 / kRenderRate);
-    const double a3k = 1.0 - std::exp(-2.0 * M_PI * 3000.0 / kRenderRate);
-    double low = 0, lowish = 0, sums[3] = {0, 0, 0};
+    dsp::OnePole below200, below3k;
+    below200.set(200.0);
+    below3k.set(3000.0);
+    double sums[3] = {0, 0, 0};
     for (size_t f = first; f < last; ++f) {
         const double x = 0.5 * (pcm[2 * f] + pcm[2 * f + 1]);
-        low += a200 * (x - low);
-        lowish += a3k * (x - lowish);
+        const double low = below200.lowpass(x), lowish = below3k.lowpass(x);
         const double bands[3] = {low, lowish - low, x - lowish};
         for (int b = 0; b < 3; ++b) sums[b] += bands[b] * bands[b];
     }

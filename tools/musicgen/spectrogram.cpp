@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "tools/musicgen/dsp.h"
+
 namespace {
 
 constexpr int kWindow = 4096;
@@ -49,7 +51,7 @@ std::vector<std::vector<float>> spectra(const std::vector<float>& pcm) {
     std::vector<float> window(kWindow), in(kWindow);
     for (int i = 0; i < kWindow; ++i) {
         window[static_cast<size_t>(i)] =
-            static_cast<float>(0.5 - 0.5 * std::cos(2.0 * M_PI * i / (kWindow - 1)));
+            static_cast<float>(0.5 - 0.5 * std::cos(dsp::kTwoPi * i / (kWindow - 1)));
     }
     kiss_fftr_cfg fft = kiss_fftr_alloc(kWindow, 0, nullptr, nullptr);
     std::vector<kiss_fft_cpx> bins(kWindow / 2 + 1);
