@@ -50,7 +50,8 @@ class StreamEncoder {
     // Makes data the current entry: appends it to the history. Then code it with encodeLz or
     // encodeAudio (or both, restoring a saved state between them), and call endEntry.
     void beginEntry(const uint8_t* data, size_t size);
-    void encodeLz(std::vector<uint8_t>& out);
+    // quick: a short lazy parse throughout, for judging the size LZ would reach.
+    void encodeLz(std::vector<uint8_t>& out, bool quick = false);
     void encodeAudio(unsigned channels, std::vector<uint8_t>& out);
     void endEntry();
 
