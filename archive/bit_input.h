@@ -58,9 +58,6 @@ class BitInput {
     uint64_t consumedBits() const {
         return static_cast<uint64_t>(next_ - start_) * 8 - count_;
     }
-    uint64_t sizeBits() const {
-        return sizeBits_;
-    }
     // The refill pointer runs ahead of the bits used, so only past the end is it worth the
     // exact count.
     bool overrun() const {

@@ -58,15 +58,6 @@ uint64_t EncoderStats::shortMatches() const {
     for (unsigned s = kSymShortFirst; s < kSymNewTables; ++s) n += mainSymbols[s];
     return n;
 }
-void EncoderStats::add(const EncoderStats& o) {
-    for (unsigned s = 0; s < kMainSymbols; ++s) mainSymbols[s] += o.mainSymbols[s];
-    audioBytes += o.audioBytes;
-    audioSwitches += o.audioSwitches;
-    tableHeaders += o.tableHeaders;
-    audioHeaders += o.audioHeaders;
-    keptTables += o.keptTables;
-}
-
 void StreamEncoder::LzCounts::add(const LzCounts& o) {
     for (unsigned i = 0; i < kMainSymbols; ++i) main[i] += o.main[i];
     for (unsigned i = 0; i < kDistSymbols; ++i) dist[i] += o.dist[i];

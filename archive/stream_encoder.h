@@ -32,7 +32,6 @@ struct EncoderStats {
     uint64_t literals() const;
     uint64_t longMatches() const;
     uint64_t shortMatches() const;
-    void add(const EncoderStats& other);
 };
 
 class StreamEncoder {
