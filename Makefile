@@ -5,7 +5,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build run test clean sanitize fuzz-smoke
+.PHONY: all deps configure build run test clean sanitize fuzz-smoke bench-archive
 
 all: build
 
@@ -52,3 +52,8 @@ fuzz-smoke: deps
 			$$(d=fuzz/corpus/$$(basename $$f | sed 's/^fuzz_//'); [ -d $$d ] && echo $$d) \
 			2>&1 | tail -3 || exit 1; \
 	done
+
+# The archiver and reader beside zlib, gzip -9 and xz -9 on a rebuildable corpus (not a test).
+bench-archive: configure
+	@cmake --build $(BUILD) -j$(JOBS) --target bench_archive
+	cd $(BUILD) && ./bin/bench_archive

@@ -11,8 +11,8 @@
 
 // One node of the entry list, in archive order.
 struct ArchiveEntryInfo {
-    char* name;             // heap copy, NUL-terminated, as stored (e.g. "textures\\x.png")
-    uint16_t nameSize;      // after the cut to 259 bytes
+    char* name;         // heap copy, NUL-terminated, as stored (e.g. "textures\\x.png")
+    uint16_t nameSize;  // after the cut to 259 bytes
     uint32_t packedSize;
     uint32_t unpackedSize;
     uint8_t hostSystem;
@@ -22,6 +22,7 @@ struct ArchiveEntryInfo {
     uint8_t method;         // '0' stored, anything else compressed
     uint32_t attributes;
     ArchiveEntryInfo* next;
+    uint16_t flags;  // header flags: 0x0004 enciphered, 0x0010 solid
 };
 
 namespace Archive {

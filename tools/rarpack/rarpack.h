@@ -1,0 +1,38 @@
+// rarpack.h - the rarpack command line: create RAR 2.0 archives (a), list them (l), test
+// them (t) and print one entry (p). Listing, testing and printing go through the program's
+// own archive reader.
+#pragma once
+
+#include <cstdint>
+#include <ctime>
+#include <string>
+#include <vector>
+
+#include "archive/archive_writer.h"
+
+namespace rarpack {
+
+struct AddOptions {
+    rar::PackOptions pack;
+    bool fixedTime = false;
+    time_t time = 0;  // every entry's time when fixedTime (taken as UTC)
+    std::string archive;
+    std::vector<std::string> paths;
+};
+
+// Parses the arguments after "a". False with a message for the user on a usage error.
+bool parseAddArguments(const std::vector<std::string>& args, const char* sourceDateEpoch,
+                       AddOptions* options, std::string* error);
+
+// MS-DOS time of a file time: local time, or UTC for a fixed (reproducible) time.
+uint32_t dosTimeOf(time_t t, bool utc);
+
+int addCommand(const AddOptions& options);
+int listCommand(const std::string& archive);
+int testCommand(const std::string& archive);
+int printCommand(const std::string& archive, const std::string& name);
+
+// The whole program; returns the exit status.
+int run(int argc, char** argv);
+
+}  // namespace rarpack
