@@ -28,3 +28,16 @@ function(palisade_test name)
         ENVIRONMENT "SDL_VIDEODRIVER=offscreen;SDL_AUDIODRIVER=dummy"
         TIMEOUT 300)
 endfunction()
+
+# palisade_add_data_file(FILE path [DEPENDS targets...])
+# Puts a file made by the build into data.rar, at the archive's root under its own file name
+# (the music module, for example). Call it from tools/<name>/ or assets/<name>/, which are
+# read before the archive rule. A list given with -DPALISADE_DATA_EXTRA_FILES=... on the
+# command line is packed as well.
+function(palisade_add_data_file)
+    cmake_parse_arguments(ARG "" "FILE" "DEPENDS" ${ARGN})
+    set_property(GLOBAL APPEND PROPERTY PALISADE_DATA_EXTRA_FILES ${ARG_FILE})
+    if(ARG_DEPENDS)
+        set_property(GLOBAL APPEND PROPERTY PALISADE_DATA_EXTRA_DEPENDS ${ARG_DEPENDS})
+    endif()
+endfunction()
