@@ -1,7 +1,18 @@
 // startup.h - the production's start-up and shut-down.
 #pragma once
 
-// Runs once after the window and context exist. False after a message: the demo cannot run.
-bool initDemo();
+#include <GL/glu.h>
+
+// The one GLU quadric of the effects that draw GLU shapes; made by initDemo, never deleted.
+extern GLUquadric* g_quadric;
+
+// Fills ExtensionFlags and returns non-zero on failure, like initExtensions().
+using ExtensionLoader = int (*)();
+
+// Runs once after the window and context exist: checks the extensions the production needs,
+// sets the global OpenGL state, starts DevIL, loads every texture and object of the data
+// archive and starts the music. False after a message: the demo cannot run. The loader is
+// initExtensions() on the current context unless another is given.
+bool initDemo(ExtensionLoader loadExtensions = nullptr);
 // Runs once after the main loop, before the window is destroyed.
 void shutdownDemo();

@@ -1,0 +1,54 @@
+#include "mesh/mesh_library.h"
+
+#include <cctype>
+#include <cstdlib>
+#include <string>
+
+#include "platform/platform.h"
+
+MeshLibrary g_meshLibrary;
+
+Mesh* MeshLibrary::find(const char* name) const {
+    const int slot = names_.find(name);
+    return slot < 0 ? nullptr : meshes_[slot].get();
+}
+
+bool MeshLibrary::loadFromMemory(const char* name, const uint8_t* data, size_t size) {
+    if (!name || !endsWith(name, "lwo") || !names_.claim(name)) return false;
+    auto mesh = std::make_unique<Mesh>();
+    const int64_t start = platform::counter();
+    const bool loaded = mesh->loadFromMemory(names_.claimed(), data, size);
+    buildSeconds += secondsSince(start);
+    if (!loaded) return false;
+    meshes_[names_.count()] = std::move(mesh);
+    names_.commit();
+    return true;
+}
+
+bool MeshLibrary::load(const char* name) {
+    if (!name || !endsWith(name, "lwo") || !names_.claim(name)) return false;
+    const int64_t start = platform::counter();
+    size_t size = 0;
+    unsigned char* data = Mesh::readEntry(name, &size);
+    archiveSeconds += secondsSince(start);
+    if (!data) return false;
+    const bool loaded = loadFromMemory(name, data, size);
+    std::free(data);
+    return loaded;
+}
+
+int MeshLibrary::loadDirectory(const char* directory) {
+    return loadArchiveDirectory(
+        names_, directory, "lwo", [this](const char* name) { return load(name); }, archiveSeconds);
+}
+
+void MeshLibrary::draw(const char* name, int layer, bool immediate, bool material) {
+    const int slot = names_.find(name);
+    if (slot < 0) {
+        std::string lower = name ? name : "";
+        for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        showMessageWith("Object was not found: %s\n", lower.c_str());
+        return;
+    }
+    meshes_[slot]->draw(layer, immediate, material);
+}

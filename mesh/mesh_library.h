@@ -1,0 +1,50 @@
+// mesh_library.h - the production's meshes by name.
+//
+// One global table of up to 128 meshes under their lower-case archive names
+// ("lwos\\cube.lwo"), filled once at start-up and only read afterwards. Effects draw a mesh by
+// name under their own OpenGL state.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+#include "mesh/mesh.h"
+#include "texture/asset_names.h"
+
+class MeshLibrary {
+  public:
+    static constexpr int kSlots = AssetNames::kSlots;
+
+    // The mesh stored under the name (letter case ignored), or null. Shows nothing.
+    Mesh* find(const char* name) const;
+
+    // Loads an entry of the data archive whose name ends in "lwo" (as given: the ending is
+    // tested before the name is turned into lower case); other names are ignored. An entry
+    // that cannot be read or a damaged object is reported and takes no slot, as is a full
+    // table or a name of 128 characters or more.
+    bool load(const char* name);
+    // The same with the entry's bytes in hand.
+    bool loadFromMemory(const char* name, const uint8_t* data, size_t size);
+    // Loads every entry of the data archive whose stored name starts with directory + "\" and
+    // ends in "lwo", in archive order. Returns how many were loaded.
+    int loadDirectory(const char* directory);
+
+    // Draws a layer (or Mesh::kAllLayers) of the named mesh; an unknown name shows "Object was
+    // not found: <name in lower case>" and draws nothing.
+    void draw(const char* name, int layer, bool immediate = false, bool material = false);
+
+    int count() const { return names_.count(); }
+    const char* name(int slot) const { return names_.name(slot); }
+    Mesh* mesh(int slot) const { return meshes_[slot].get(); }
+
+    // Time spent so far reading the archive and turning entries into meshes, in seconds.
+    double archiveSeconds = 0.0;
+    double buildSeconds = 0.0;
+
+  private:
+    AssetNames names_{"object"};
+    std::unique_ptr<Mesh> meshes_[kSlots];
+};
+
+extern MeshLibrary g_meshLibrary;

@@ -1,0 +1,177 @@
+#include <GL/gl.h>
+#include <IL/il.h>
+
+#include <fstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "archive/archive.h"
+#include "archive/archive_writer.h"
+#include "demo/startup.h"
+#include "glext/extensions.h"
+#include "mesh/mesh_library.h"
+#include "music/music_player.h"
+#include "music/xm_writer.h"
+#include "tests/mesh/lwo_builder.h"
+#include "tests/support/test_support.h"
+#include "tests/texture/test_images.h"
+#include "texture/texture_cache.h"
+
+namespace {
+
+using testsupport::MessageCapture;
+
+const char* g_driverExtensions = "";
+
+int fakeDriver() {
+    ExtensionSource source;
+    source.version = "1.3";
+    source.extensions = g_driverExtensions;
+    source.lookup = [](const char*) -> void* { return nullptr; };
+    return initExtensions(source);
+}
+
+using Entries = std::vector<std::pair<std::string, std::vector<uint8_t>>>;
+
+bool writeArchive(const char* path, const Entries& entries) {
+    std::vector<uint8_t> bytes;
+    rar::VectorSink sink(bytes);
+    rar::ArchiveWriter writer(sink, rar::PackOptions());
+    if (!writer.begin()) return false;
+    for (const auto& [name, data] : entries) {
+        if (!writer.add(name.c_str(), data.data(), data.size(),
+                        rar::dosDateTime(2004, 4, 1, 0, 0, 0), 0x20)) {
+            return false;
+        }
+    }
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    return true;
+}
+
+// A one-pattern module with one note, enough for the player to open and play.
+std::vector<uint8_t> tinyModule() {
+    xm::Module module;
+    module.channels = 2;
+    module.instruments.push_back(xm::instrumentFromSample(xm::sineSample(32, 0.5)));
+    module.addPattern(16).at(0, 0) = xm::Cell::noteOn(xm::note("C-4"), 1);
+    module.orders = {0};
+    std::vector<uint8_t> bytes;
+    xm::write(module, bytes);
+    return bytes;
+}
+
+std::vector<uint8_t> text(const std::string& s) {
+    return std::vector<uint8_t>(s.begin(), s.end());
+}
+
+class StartUp : public testsupport::GlTest {
+  protected:
+    MessageCapture capture;
+};
+
+TEST_F(StartUp, EachMissingExtensionShowsItsOwnMessageBeforeAnythingIsLoaded) {
+    struct {
+        const char* extensions;
+        const char* message;
+    } cases[] = {
+        {"GL_ARB_texture_cube_map", "ARB_multitexture not supported"},
+        {"GL_ARB_multitexture GL_ARB_texture_cube_mapping", "ARB_texture_cube_map not supported"},
+    };
+    for (const auto& c : cases) {
+        capture.clear();
+        g_driverExtensions = c.extensions;
+        EXPECT_FALSE(initDemo(fakeDriver)) << c.extensions;
+        ASSERT_EQ(capture.messages().size(), 1u);
+        EXPECT_EQ(capture.messages()[0], c.message);
+    }
+    EXPECT_EQ(g_quadric, nullptr);
+}
+
+TEST_F(StartUp, AFailingExtensionLoaderStopsFirst) {
+    EXPECT_FALSE(initDemo([] { return 1; }));
+    ASSERT_EQ(capture.messages().size(), 1u);
+    EXPECT_EQ(capture.messages()[0], "Failed to initialize extgl");
+}
+
+// The only test that fills the global tables.
+TEST_F(StartUp, SetsTheGlobalStateAndLoadsEveryAssetOfTheArchive) {
+    ilInit();
+    const std::vector<uint8_t> png = testimages::redTopPng();
+    lwo::Bytes damaged = lwo::oneTriangle();
+    damaged.chunk("PTAG", lwo::ptag({{3, 0}}));
+    const Entries entries = {
+        {"textures\\sky.png", png},
+        {"lwos\\Cube.lwo", lwo::file(lwo::oneTriangle())},
+        {"textures\\notes.txt", text("handed to the image library all the same")},
+        {"Textures\\upper.png", png},  // the directory is compared as stored
+        {"lwos\\readme.txt", text("not an object")},
+        {"lwos\\BOX.LWO", lwo::file(lwo::oneTriangle())},  // the ending is compared as stored
+        {"lwos\\broken.lwo", lwo::file(damaged)},
+        {"music.xm", text("Extended Module: ")},
+        {"textures\\Logo.JPG", png},
+        {"lwos\\torus.lwo", lwo::file(lwo::oneTriangle(1.0f))},
+        {"Palisade_2.0_by_Quillon___Tinmoth.xm", tinyModule()},
+    };
+    ASSERT_TRUE(writeArchive("startup_test.rar", entries));
+    Archive::setDataPath("startup_test.rar");
+
+    glDisable(GL_TEXTURE_2D);
+    glDepthFunc(GL_LESS);
+    ASSERT_TRUE(initDemo());
+
+    const TextureCache& textures = g_textureCache;
+    ASSERT_EQ(textures.count(), 3);
+    EXPECT_STREQ(textures.name(0), "textures\\sky.png");
+    EXPECT_STREQ(textures.name(1), "textures\\notes.txt");
+    EXPECT_STREQ(textures.name(2), "textures\\logo.jpg");
+    GLint width = 0;
+    glBindTexture(GL_TEXTURE_2D, textures.find("TEXTURES\\SKY.PNG"));
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+    EXPECT_EQ(width, 2);
+
+    const MeshLibrary& meshes = g_meshLibrary;
+    ASSERT_EQ(meshes.count(), 2);
+    EXPECT_STREQ(meshes.name(0), "lwos\\cube.lwo");
+    EXPECT_STREQ(meshes.name(1), "lwos\\torus.lwo");
+    ASSERT_NE(meshes.find("lwos\\Cube.lwo"), nullptr);
+    EXPECT_NE(meshes.find("lwos\\cube.lwo")->layer(0)->displayLists[0], 0u);
+
+    // The damaged object is the only thing reported.
+    ASSERT_EQ(capture.messages().size(), 1u);
+    EXPECT_NE(capture.messages()[0].find("lwos\\broken.lwo"), std::string::npos);
+
+    EXPECT_NE(g_quadric, nullptr);
+    GLfloat clear[4];
+    glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
+    EXPECT_EQ(clear[0], 0.0f);
+    EXPECT_EQ(clear[3], 0.5f);
+    GLint depthFunc = 0, shadeModel = 0;
+    glGetIntegerv(GL_DEPTH_FUNC, &depthFunc);
+    glGetIntegerv(GL_SHADE_MODEL, &shadeModel);
+    EXPECT_EQ(depthFunc, GL_LEQUAL);
+    EXPECT_EQ(shadeModel, GL_SMOOTH);
+    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+    EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
+    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
+    EXPECT_FALSE(glIsEnabled(GL_LIGHTING));
+
+    // The music plays from the archive.
+    EXPECT_EQ(g_musicPlayer.getOrder(), 0);
+    shutdownDemo();
+}
+
+TEST_F(StartUp, MissingMusicIsReportedAndTheDemoRunsSilent) {
+    ASSERT_TRUE(writeArchive("startup_silent.rar", {{"lwos\\readme.txt", text("nothing")}}));
+    Archive::setDataPath("startup_silent.rar");
+    ASSERT_TRUE(initDemo());
+    ASSERT_EQ(capture.messages().size(), 1u);
+    EXPECT_EQ(capture.messages()[0], "Failed to open fmusic module");
+    EXPECT_LT(g_musicPlayer.getOrder(), 0);
+    shutdownDemo();
+}
+
+}  // namespace

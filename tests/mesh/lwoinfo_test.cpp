@@ -1,0 +1,79 @@
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "tests/mesh/lwo_builder.h"
+
+namespace {
+
+using lwo::Bytes;
+
+struct ToolRun {
+    int status;
+    std::string output;  // standard output and error together
+};
+
+ToolRun lwoinfo(const std::string& arguments) {
+    const std::string command = std::string(LWOINFO) + " " + arguments + " 2>&1";
+    ToolRun run{-1, ""};
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return run;
+    char buffer[4096];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) run.output.append(buffer, n);
+    const int status = pclose(pipe);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+std::string writeObject(const char* name, const Bytes& chunks) {
+    const std::vector<uint8_t> data = lwo::file(chunks);
+    std::ofstream(name, std::ios::binary)
+        .write(reinterpret_cast<const char*>(data.data()), std::streamsize(data.size()));
+    return name;
+}
+
+TEST(LwoInfo, PrintsWhatTheReaderMakesOfAnObject) {
+    Bytes c;
+    c.chunk("CLIP", Bytes().u4(1).sub("STIL", Bytes().s0("C:/pics/sky.png")));
+    c.raw(lwo::oneTriangle(1.0f));
+    c.chunk("VMAP", Bytes().id("TXUV").u2(2).s0("UV").u2(0).f4(0).f4(1));
+    const ToolRun run = lwoinfo(writeObject("info_ok.lwo", c));
+    EXPECT_EQ(run.status, 0) << run.output;
+    EXPECT_NE(run.output.find("1 layer, 1 surface, 1 clip, 1 tag"), std::string::npos)
+        << run.output;
+    EXPECT_NE(run.output.find("layer 0: 3 points, 1 triangles"), std::string::npos);
+    EXPECT_NE(run.output.find("uv map \"UV\": 1 entries"), std::string::npos);
+    EXPECT_NE(run.output.find("surface 0 \"Default\""), std::string::npos);
+    EXPECT_NE(run.output.find("clip 1: textures\\sky.png"), std::string::npos);
+}
+
+TEST(LwoInfo, ExitsWithTheReadersStatus) {
+    Bytes quad;
+    quad.chunk("LAYR", lwo::layr(0));
+    quad.chunk("POLS", Bytes().id("FACE").u2(4).u2(0).u2(0).u2(0).u2(0));
+    ToolRun run = lwoinfo(writeObject("info_quad.lwo", quad));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.output.find("3 Vertices per poly only"), std::string::npos);
+
+    std::ofstream("info_riff.lwo") << "RIFF....WAVE";
+    EXPECT_EQ(lwoinfo("info_riff.lwo").status, 2);
+
+    Bytes damaged = lwo::oneTriangle();
+    damaged.chunk("PTAG", lwo::ptag({{5, 0}}));
+    run = lwoinfo(writeObject("info_damaged.lwo", damaged));
+    EXPECT_EQ(run.status, 3);
+    EXPECT_NE(run.output.find("names polygon 5"), std::string::npos);
+
+    EXPECT_EQ(lwoinfo("no-such-file.lwo").status, 4);
+    EXPECT_EQ(lwoinfo("").status, 4);
+    run = lwoinfo("--help");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_NE(run.output.find("usage: lwoinfo"), std::string::npos);
+}
+
+}  // namespace
