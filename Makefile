@@ -5,7 +5,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build run test clean sanitize fuzz-smoke
+.PHONY: all deps configure build run test clean sanitize fuzz-smoke bench-archive
 
 all: build
 
@@ -56,3 +56,8 @@ fuzz-smoke: deps
 			>build-fuzz/$$name.log 2>&1; then tail -3 build-fuzz/$$name.log; \
 		else tail -40 build-fuzz/$$name.log; exit 1; fi; \
 	done
+
+# The archiver and reader beside zlib, gzip -9 and xz -9 on a rebuildable corpus (not a test).
+bench-archive: configure
+	@cmake --build $(BUILD) -j$(JOBS) --target bench_archive
+	cd $(BUILD) && ./bin/bench_archive

@@ -1,5 +1,6 @@
 #include "archive/archive_writer.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "archive/archive_format.h"
@@ -13,6 +14,10 @@ namespace {
 // unless the data says it is sound.
 constexpr size_t kAudioTrialMinimum = 4096;
 constexpr double kAudioTrialRatio = 0.6;
+// Sound is judged against LZ on its first bytes, parsed quickly; only when LZ comes within
+// this factor of the multimedia mode is it parsed in full.
+constexpr size_t kQuickSample = 256 * 1024;
+constexpr double kQuickMargin = 1.15;
 
 }  // namespace
 
@@ -52,17 +57,43 @@ void ArchiveWriter::compress(const uint8_t* data, size_t size, PackedEntry& entr
     encoder_.beginEntry(data, size);
     const StreamEncoder::Snapshot before = encoder_.save();
 
-    bool tryLz = options_.audio != AudioChoice::Always;
     unsigned channels = options_.audioChannels;
     if (!channels) channels = waveFrameBytes(data, size);
-    bool tryAudio = options_.audio == AudioChoice::Always ||
-                    (options_.audio == AudioChoice::Auto && channels != 0);
+    std::vector<uint8_t> lz, audio;
+    bool useAudio = false;
 
-    std::vector<uint8_t> lz;
-    StreamEncoder::Snapshot afterLz;
-    if (tryLz) {
+    if (options_.audio == AudioChoice::Always) {
+        if (!channels) channels = estimateAudio(data, size).channels;
+        encoder_.encodeAudio(channels, audio);
+        useAudio = true;
+    } else if (options_.audio == AudioChoice::Auto && channels && !options_.solid) {
+        // Sound by its header: the multimedia mode nearly always wins, so LZ is first judged
+        // by a quick parse of the first part, and parsed in full only when that comes close.
+        encoder_.encodeAudio(channels, audio);
+        const size_t sample = std::min(size, kQuickSample);
+        StreamEncoder probe(options_.parser);
+        probe.beginEntry(data, sample);
+        std::vector<uint8_t> quick;
+        probe.encodeLz(quick, true);
+        const double lzRate = static_cast<double>(quick.size()) / static_cast<double>(sample);
+        const double audioRate = static_cast<double>(audio.size()) / static_cast<double>(size);
+        useAudio = lzRate > kQuickMargin * audioRate;
+        if (!useAudio) {
+            const StreamEncoder::Snapshot afterAudio = encoder_.save();
+            encoder_.restart();
+            encoder_.restore(before);  // statistics as they were before this entry
+            encoder_.beginEntry(data, size);
+            encoder_.encodeLz(lz);
+            useAudio = audio.size() <= lz.size();
+            if (useAudio) {
+                encoder_.restart();
+                encoder_.restore(afterAudio);
+            }
+        }
+    } else {
         encoder_.encodeLz(lz);
-        afterLz = encoder_.save();
+        const StreamEncoder::Snapshot afterLz = encoder_.save();
+        bool tryAudio = options_.audio == AudioChoice::Auto && channels != 0;
         // Poorly packed data that is not known sound may still be sound (or a picture).
         if (options_.audio == AudioChoice::Auto && !tryAudio && size >= kAudioTrialMinimum &&
             lz.size() > kAudioTrialRatio * size) {
@@ -72,21 +103,21 @@ void ArchiveWriter::compress(const uint8_t* data, size_t size, PackedEntry& entr
                 channels = guess.channels;
             }
         }
+        if (tryAudio) {
+            // The match finder already holds this entry from the LZ parse, as it must after
+            // either coding; only the small state goes back.
+            encoder_.restore(before);
+            encoder_.encodeAudio(channels, audio);
+            useAudio = audio.size() < lz.size();
+        }
+        if (!useAudio) encoder_.restore(afterLz);
     }
-    std::vector<uint8_t> audio;
-    if (tryAudio) {
-        if (!channels) channels = estimateAudio(data, size).channels;
-        encoder_.restore(before);
-        encoder_.encodeAudio(channels, audio);
-    }
-    const bool useAudio = tryAudio && (!tryLz || audio.size() < lz.size());
     if (useAudio) {
         packed.swap(audio);
         entry.audio = true;
         entry.channels = channels;
     } else {
         packed.swap(lz);
-        encoder_.restore(afterLz);
     }
     encoder_.endEntry();
 }

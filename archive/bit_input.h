@@ -20,6 +20,7 @@ class BitInput {
     void reset(const uint8_t* data, size_t size) {
         start_ = data;
         next_ = data;
+        end_ = data + size;
         sizeBits_ = static_cast<uint64_t>(size) * 8;
         bits_ = 0;
         count_ = 0;
@@ -37,6 +38,9 @@ class BitInput {
         count_ |= 56;
     }
 
+    unsigned available() const {
+        return count_;
+    }
     uint32_t peek16() const {
         return static_cast<uint32_t>(bits_ >> 48);
     }
@@ -54,11 +58,10 @@ class BitInput {
     uint64_t consumedBits() const {
         return static_cast<uint64_t>(next_ - start_) * 8 - count_;
     }
-    uint64_t sizeBits() const {
-        return sizeBits_;
-    }
+    // The refill pointer runs ahead of the bits used, so only past the end is it worth the
+    // exact count.
     bool overrun() const {
-        return consumedBits() > sizeBits_;
+        return next_ > end_ && consumedBits() > sizeBits_;
     }
     // Whole bytes left from the byte that holds the next bit.
     uint64_t bytesLeft() const {
@@ -69,6 +72,7 @@ class BitInput {
   private:
     const uint8_t* start_ = nullptr;
     const uint8_t* next_ = nullptr;
+    const uint8_t* end_ = nullptr;
     uint64_t sizeBits_ = 0;
     uint64_t bits_ = 0;
     unsigned count_ = 0;

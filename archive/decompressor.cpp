@@ -4,6 +4,13 @@
 #include <cstdlib>
 #include <cstring>
 
+// The match copy is used from several places of the decoding loop and must stay inline there.
+#if defined(__GNUC__)
+#define RAR_LAMBDA_INLINE __attribute__((always_inline))
+#else
+#define RAR_LAMBDA_INLINE
+#endif
+
 namespace rar {
 namespace {
 
@@ -47,6 +54,7 @@ void Decompressor::resetState() {
     flushed_ = 0;
     wrapped_ = false;
     broken_ = false;
+    tablesRead_ = false;
     std::memset(lengths_, 0, sizeof(lengths_));
     std::memset(previousLengths_, 0, sizeof(previousLengths_));
     std::memset(recent_, 0, sizeof(recent_));
@@ -62,7 +70,8 @@ void Decompressor::resetState() {
 bool Decompressor::decodeEntry(const uint8_t* packed, size_t packedSize, uint32_t unpackedSize,
                                bool solidEntry, uint8_t* output) {
     if (!solidEntry) resetState();
-    if (broken_) return false;
+    // A solid entry with nothing before it in this read has no tables to go on with.
+    if (broken_ || (solidEntry && !tablesRead_)) return false;
     broken_ = true;  // until this entry has decoded cleanly
     // A match may run up to 260 bytes past the entry's end before that is noticed.
     if (!reserveWindow(uint64_t{pos_} + unpackedSize + 300)) return false;
@@ -133,75 +142,13 @@ bool Decompressor::readTables(BitInput& in) {
         repLen_.build(lengths_ + kMainSymbols + kDistSymbols, kRepLenSymbols);
     }
     std::memcpy(previousLengths_, lengths_, sizeof(lengths_));
+    tablesRead_ = true;
     return true;
 }
 
-bool Decompressor::decodeBlocks(BitInput& in, int64_t& remaining) {
-    while (remaining > 0) {
-        if (in.overrun()) return false;
-        if (pos_ >= kFastLimit || pos_ < flushed_) {
-            if (!flush()) return false;
-        }
-        in.refill();
-
-        if (audioMode_) {
-            const unsigned sym = audio_[channel_].decode(in);
-            if (sym == kAudioNewTables) {
-                if (!readTables(in)) return false;
-                continue;
-            }
-            window_[pos_] = predictor_.decode(channel_, sym);
-            pos_ = (pos_ + 1) & kWindowMask;
-            if (++channel_ >= channels_) channel_ = 0;
-            --remaining;
-            continue;
-        }
-
-        const unsigned sym = main_.decode(in);
-        if (sym < 256) {
-            window_[pos_] = static_cast<uint8_t>(sym);
-            pos_ = (pos_ + 1) & kWindowMask;
-            --remaining;
-        } else if (sym >= kSymLongFirst) {
-            const unsigned code = sym - kSymLongFirst;
-            uint32_t length = kLengthBase[code] + kMinLongMatch + in.take(kLengthBits[code]);
-            const unsigned distCode = dist_.decode(in);
-            const uint32_t distance = kDistBase[distCode] + 1 + in.take(kDistBits[distCode]);
-            length += longMatchBonus(distance);
-            copyMatch(length, distance, remaining);
-        } else if (sym == kSymNewTables) {
-            if (!readTables(in)) return false;
-        } else if (sym == kSymRepeatLast) {
-            copyMatch(lastLength_, lastDistance_, remaining);
-        } else if (sym < kSymShortFirst) {
-            const uint32_t distance = recent_[(recentCount_ - (sym - 256)) & 3];
-            const unsigned code = repLen_.decode(in);
-            const uint32_t length = kLengthBase[code] + kMinRecentMatch +
-                                    in.take(kLengthBits[code]) + recentMatchBonus(distance);
-            copyMatch(length, distance, remaining);
-        } else {
-            const unsigned slot = sym - kSymShortFirst;
-            const uint32_t distance = kShortBase[slot] + 1 + in.take(kShortBits[slot]);
-            copyMatch(kShortMatchLength, distance, remaining);
-        }
-    }
-    return true;
-}
-
-void Decompressor::copyMatch(uint32_t length, uint32_t distance, int64_t& remaining) {
-    recent_[recentCount_++ & 3] = distance;
-    lastDistance_ = distance;
-    lastLength_ = length;
-    remaining -= length;
-
-    if (pos_ + length >= kWindowSize || distance - 1u >= pos_) {
-        copySlow(length, distance);
-        return;
-    }
-    // Neither end wraps and the source lies wholly behind pos_: plain pointer copies.
-    uint8_t* d = window_ + pos_;
+inline void Decompressor::copyFast(uint8_t* d, uint32_t distance, uint32_t length) {
+    // Neither end wraps and the source lies wholly behind d: plain pointer copies.
     const uint8_t* s = d - distance;
-    pos_ += length;
     if (distance >= 8) {
         if (length >= 8) {
             uint32_t i = 0;
@@ -217,8 +164,123 @@ void Decompressor::copyMatch(uint32_t length, uint32_t distance, int64_t& remain
     } else if (distance == 1) {
         std::memset(d, s[0], length);
     } else {
-        for (uint32_t i = 0; i < length; ++i) d[i] = s[i];
+        // A short period repeats: once the first bytes are in place, the bytes a whole number
+        // of periods (at least 8) back are the same, and can go in eight at a time.
+        const uint32_t step = (8 + distance - 1) / distance * distance;
+        uint32_t i = 0;
+        for (; i < length && i < step - distance; ++i) d[i] = s[i];
+        for (; i + 8 <= length; i += 8) copy8(d + i, d + i - step);
+        for (; i < length; ++i) d[i] = d[i - distance];
     }
+}
+
+bool Decompressor::decodeBlocks(BitInput& input, int64_t& remainingOut) {
+    // The loop state lives in locals so that it stays in registers; it goes back to the
+    // members around the few calls that need them.
+    BitInput in = input;
+    int64_t remaining = remainingOut;
+    uint32_t pos = pos_;
+    uint8_t* const window = window_;
+    bool ok = true;
+
+    auto copy = [&](uint32_t length, uint32_t distance) RAR_LAMBDA_INLINE {
+        recent_[recentCount_++ & 3] = distance;
+        lastDistance_ = distance;
+        lastLength_ = length;
+        remaining -= length;
+        if (pos + length >= kWindowSize || distance - 1u >= pos) {
+            pos_ = pos;
+            copySlow(length, distance);
+            pos = pos_;
+            return;
+        }
+        copyFast(window + pos, distance, length);
+        pos += length;
+    };
+    auto newTables = [&]() {
+        input = in;
+        ok = readTables(input);
+        in = input;
+        return ok;
+    };
+
+    while (remaining > 0) {
+        if (in.overrun()) {
+            ok = false;
+            break;
+        }
+        if (pos >= kFastLimit || pos < flushed_) {
+            pos_ = pos;
+            if (!flush()) {
+                ok = false;
+                break;
+            }
+        }
+        in.refill();
+
+        if (audioMode_) {
+            const unsigned sym = audio_[channel_].decode(in);
+            if (sym == kAudioNewTables) {
+                if (!newTables()) break;
+                continue;
+            }
+            // As with literals, bytes go on without the checks above while the bits last.
+            unsigned ch = channel_;
+            for (unsigned s = sym;;) {
+                window[pos] = predictor_.decode(ch, s);
+                pos = (pos + 1) & kWindowMask;
+                if (++ch >= channels_) ch = 0;
+                if (--remaining <= 0 || pos >= kFastLimit) break;
+                const uint16_t e = audio_[ch].peekShort(in);
+                if ((e & 0x1FF) == kAudioNewTables || !(e >> 12) || (e >> 12) > in.available())
+                    break;
+                in.skip(e >> 12);
+                s = e & 0x1FF;
+            }
+            channel_ = ch;
+            continue;
+        }
+
+        unsigned sym = main_.decode(in);
+        if (sym < 256) {
+            // Runs of literals go on without the checks above while the bits of one refill
+            // last: they read no extra bits and stay clear of the window's end.
+            for (;;) {
+                window[pos] = static_cast<uint8_t>(sym);
+                pos = (pos + 1) & kWindowMask;
+                if (--remaining <= 0 || pos >= kFastLimit) break;
+                const uint16_t e = main_.peekShort(in);
+                if ((e & 0x1FF) >= 256 || !(e >> 12) || (e >> 12) > in.available()) break;
+                in.skip(e >> 12);
+                sym = e & 0x1FF;
+            }
+        } else if (sym >= kSymLongFirst) {
+            const unsigned code = sym - kSymLongFirst;
+            uint32_t length = kLengthBase[code] + kMinLongMatch + in.take(kLengthBits[code]);
+            const unsigned distCode = dist_.decode(in);
+            const uint32_t distance = kDistBase[distCode] + 1 + in.take(kDistBits[distCode]);
+            length += longMatchBonus(distance);
+            copy(length, distance);
+        } else if (sym == kSymNewTables) {
+            if (!newTables()) break;
+        } else if (sym == kSymRepeatLast) {
+            copy(lastLength_, lastDistance_);
+        } else if (sym < kSymShortFirst) {
+            const uint32_t distance = recent_[(recentCount_ - (sym - 256)) & 3];
+            const unsigned code = repLen_.decode(in);
+            const uint32_t length = kLengthBase[code] + kMinRecentMatch +
+                                    in.take(kLengthBits[code]) + recentMatchBonus(distance);
+            copy(length, distance);
+        } else {
+            const unsigned slot = sym - kSymShortFirst;
+            const uint32_t distance = kShortBase[slot] + 1 + in.take(kShortBits[slot]);
+            copy(kShortMatchLength, distance);
+        }
+    }
+    input = in;
+    pos_ = pos;
+    remainingOut = remaining;
+    return ok;
 }
 
 void Decompressor::copySlow(uint32_t length, uint32_t distance) {

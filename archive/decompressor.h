@@ -42,17 +42,18 @@ class Decompressor {
     void resetState();
     bool readTables(BitInput& in);
     bool decodeBlocks(BitInput& in, int64_t& remaining);
-    void copyMatch(uint32_t length, uint32_t distance, int64_t& remaining);
+    static inline void copyFast(uint8_t* d, uint32_t distance, uint32_t length);
     void copySlow(uint32_t length, uint32_t distance);
     bool flush();
     bool readPendingTableSwitch(BitInput& in);
 
     uint8_t* window_ = nullptr;
-    uint32_t capacity_ = 0;  // bytes of the window held in memory
-    uint32_t pos_ = 0;       // next byte to produce
-    uint32_t flushed_ = 0;   // first byte not yet copied out
-    bool wrapped_ = false;   // every window byte has been written at least once
-    bool broken_ = false;    // a failed entry left the state unfit for a solid successor
+    uint32_t capacity_ = 0;    // bytes of the window held in memory
+    uint32_t pos_ = 0;         // next byte to produce
+    uint32_t flushed_ = 0;     // first byte not yet copied out
+    bool wrapped_ = false;     // every window byte has been written at least once
+    bool broken_ = false;      // a failed entry left the state unfit for a solid successor
+    bool tablesRead_ = false;  // this read has tables to decode with
 
     uint8_t* output_ = nullptr;
     uint32_t outputSize_ = 0;

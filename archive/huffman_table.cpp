@@ -59,11 +59,10 @@ unsigned HuffmanTable::symbolAt(unsigned length, uint32_t v) const {
     return index < count_ ? symbols_[index] : symbols_[0];
 }
 
-unsigned HuffmanTable::decodeLong(BitInput& in, uint32_t v) const {
+uint32_t HuffmanTable::decodeLong(uint32_t v) const {
     unsigned len = kLookupBits + 1;
     while (len < 15 && v >= limit_[len]) ++len;
-    in.skip(len);
-    return symbolAt(len, v);
+    return symbolAt(len, v) | (len << 12);
 }
 
 }  // namespace rar

@@ -25,23 +25,28 @@ class HuffmanTable {
     unsigned decode(BitInput& in) const {
         const uint32_t v = in.peek16();
         const uint16_t e = lookup_[v >> (16 - kLookupBits)];
-        if (e >> 12) {
-            in.skip(e >> 12);
-            return e & 0x1FF;
-        }
-        return decodeLong(in, v & 0xFFFE);
+        const uint32_t found = (e >> 12) ? e : decodeLong(v & 0xFFFE);
+        in.skip(found >> 12);
+        return found & 0x1FF;
+    }
+
+    // The lookup entry for the next bits: symbol | length << 12, or 0 for a longer code.
+    uint16_t peekShort(const BitInput& in) const {
+        return lookup_[in.peek16() >> (16 - kLookupBits)];
     }
 
   private:
-    unsigned decodeLong(BitInput& in, uint32_t v) const;
+    // Symbol | length << 12 of a code longer than kLookupBits.
+    uint32_t decodeLong(uint32_t v) const;
     unsigned symbolAt(unsigned length, uint32_t v) const;
 
-    uint32_t limit_[16] = {};
-    uint32_t first_[16] = {};
-    uint16_t symbols_[kMaxSymbols] = {};
+    // Left unset until build(): the decoder never decodes with a table it has not built.
+    uint32_t limit_[16];
+    uint32_t first_[16];
+    uint16_t symbols_[kMaxSymbols];
     unsigned count_ = 0;
     // Symbol in bits 0..8, code length in bits 12..15; length 0 means a longer code.
-    uint16_t lookup_[1u << kLookupBits] = {};
+    uint16_t lookup_[1u << kLookupBits];
 };
 
 }  // namespace rar

@@ -26,6 +26,10 @@ uint32_t LzParser::parse(ParseStrategy strategy, const uint8_t* buf, uint32_t po
         finder_.configure(settings_.lazyChain, settings_.lazyNice);
         return parseLazy(buf, pos, segmentEnd, dataEnd, insertedTo, memory, prices, out);
     }
+    if (strategy == ParseStrategy::Quick) {
+        finder_.configure(settings_.quickChain, settings_.quickNice);
+        return parseLazy(buf, pos, segmentEnd, dataEnd, insertedTo, memory, prices, out);
+    }
     finder_.configure(settings_.optimalChain, settings_.optimalNice);
     while (pos < segmentEnd)
         pos += parseStretch(buf, pos, dataEnd, insertedTo, memory, prices, out);
@@ -204,9 +208,16 @@ uint32_t LzParser::parseStretch(const uint8_t* buf, uint32_t pos, uint32_t dataE
         }
 
         if (longest >= settings_.optimalNice) {
-            // Take the long match from here; whatever else reached its end is dropped.
-            Node& n2 = nodes_[i + longest];
-            n2.price = kUnreached;
+            // Take a long match from here; whatever else reached its end is dropped. A repeat
+            // of the last match is preferred when it is as long as the nice length: in runs
+            // it costs a bit or two.
+            if (m.lastLength >= settings_.optimalNice && m.lastLength <= longest &&
+                longestSymbol == kSymRecentFirst && longestDistance == m.lastDistance) {
+                longest = m.lastLength;
+                longestSymbol = kSymRepeatLast;
+                longestPrice = base + prices.main[kSymRepeatLast];
+            }
+            nodes_[i + longest].price = kUnreached;
             relax(i, i + longest, longestPrice, longestSymbol, longest, longestDistance);
             end = i + longest;
             break;

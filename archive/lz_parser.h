@@ -20,6 +20,7 @@ namespace rar {
 enum class ParseStrategy {
     Optimal,  // cheapest path through each stretch
     Lazy,     // best choice at each position, put off by up to two bytes for a better one
+    Quick,    // lazy with a short search, to judge what LZ would reach
 };
 
 // The cheapest-path parse packs best but costs about three times the lazy one; beyond the
@@ -31,6 +32,8 @@ struct ParserSettings {
     unsigned optimalNice = 64;  // a match this long is taken without weighing others
     unsigned lazyChain = 16;
     unsigned lazyNice = 128;
+    unsigned quickChain = 4;
+    unsigned quickNice = 32;
 };
 
 class LzParser {

@@ -1,7 +1,5 @@
 #include "archive/lz_symbols.h"
 
-#include <cmath>
-
 namespace rar {
 
 void SymbolPrices::setDefaults() {
@@ -60,23 +58,6 @@ void SymbolPrices::updateLengthParts() {
             recentLength[bonus][len] = repLen[lc] + kLengthBits[lc] * kScale;
         }
     }
-}
-
-void SymbolPrices::setLiteralsFromHistogram(const uint32_t* byteCounts) {
-    uint64_t total = 0;
-    for (unsigned b = 0; b < 256; ++b) total += byteCounts[b];
-    if (total == 0) return;
-    uint64_t weighted = 0;
-    for (unsigned b = 0; b < 256; ++b) {
-        // -log2(count / total) in sixteenths, at most 15 bits; unseen bytes cost the most.
-        const double p = byteCounts[b] ? static_cast<double>(byteCounts[b]) / total : 0;
-        double bits = p > 0 ? -std::log2(p) : 15.0;
-        if (bits < 1) bits = 1;
-        if (bits > 15) bits = 15;
-        main[b] = static_cast<uint32_t>(bits * kScale);
-        weighted += static_cast<uint64_t>(byteCounts[b]) * main[b];
-    }
-    literalAverage = static_cast<uint32_t>(weighted / total);
 }
 
 }  // namespace rar

@@ -67,8 +67,6 @@ struct SymbolPrices {
     // From the lengths of an LZ table (kLzLengthCount entries) and the main-symbol counts
     // that went with them.
     void setFromLengths(const uint8_t* lengths, const uint32_t* mainCounts);
-    // Literal prices from how often each byte occurs (before any block has been coded).
-    void setLiteralsFromHistogram(const uint32_t* byteCounts);
 
     uint32_t distancePart(uint32_t distance) const {
         const unsigned dc = distanceCode(distance - 1);

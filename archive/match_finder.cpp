@@ -73,7 +73,15 @@ unsigned MatchFinder::find(const uint8_t* buf, uint32_t pos, uint32_t maxLength,
     if (best >= niceLength_ || best >= maxLength || maxLength < 4) return found;
 
     uint32_t candidate = head_[hash4(here)];
-    for (unsigned steps = maxChain_; steps > 0 && candidate < pos; --steps) {
+    // Inside runs (one byte, or a short period) the chain holds position after position of the
+    // same run; stepping through those is cheap (neighbouring slots) and finds nothing new,
+    // so up to kFreeSteps of them do not count against maxChain.
+    constexpr unsigned kFreeSteps = 32;
+    unsigned freeSteps = 0;
+    uint32_t previous = kNone;
+    for (unsigned steps = maxChain_; steps > 0 && candidate < pos;) {
+        if (previous - candidate > 4 || ++freeSteps > kFreeSteps) --steps;
+        previous = candidate;
         const uint32_t distance = pos - candidate;
         if (distance > kMaxDistance) break;
         const uint8_t* there = buf + candidate;

@@ -58,15 +58,6 @@ uint64_t EncoderStats::shortMatches() const {
     for (unsigned s = kSymShortFirst; s < kSymNewTables; ++s) n += mainSymbols[s];
     return n;
 }
-void EncoderStats::add(const EncoderStats& o) {
-    for (unsigned s = 0; s < kMainSymbols; ++s) mainSymbols[s] += o.mainSymbols[s];
-    audioBytes += o.audioBytes;
-    audioSwitches += o.audioSwitches;
-    tableHeaders += o.tableHeaders;
-    audioHeaders += o.audioHeaders;
-    keptTables += o.keptTables;
-}
-
 void StreamEncoder::LzCounts::add(const LzCounts& o) {
     for (unsigned i = 0; i < kMainSymbols; ++i) main[i] += o.main[i];
     for (unsigned i = 0; i < kDistSymbols; ++i) dist[i] += o.dist[i];
@@ -149,13 +140,13 @@ uint64_t StreamEncoder::lzBlockBits(const LzCounts& counts, bool reserve) const 
            codedBits(counts.repLen, lengths + kMainSymbols + kDistSymbols, kRepLenSymbols);
 }
 
-void StreamEncoder::encodeLz(std::vector<uint8_t>& out) {
+void StreamEncoder::encodeLz(std::vector<uint8_t>& out, bool quick) {
     out.clear();
     BitOutput bits(out);
     const uint8_t* buf = history_.data();
     const uint32_t end = static_cast<uint32_t>(history_.size());
     uint32_t pos = entryStart_;
-    bool firstOfStream = !state_.hasTables && entryStart_ == 0;
+    bool firstOfStream = !quick && !state_.hasTables && entryStart_ == 0;
     std::vector<LzToken> tokens;
     if (pos == end && !state_.hasTables) {
         // Even an empty stream starts with tables.
@@ -164,15 +155,16 @@ void StreamEncoder::encodeLz(std::vector<uint8_t>& out) {
     while (pos < end) {
         const uint32_t segmentEnd =
             static_cast<uint32_t>(std::min<size_t>(pos + kSegmentBytes, end));
-        const ParseStrategy strategy = pos - entryStart_ < settings_.optimalBytes
-                                           ? ParseStrategy::Optimal
-                                           : ParseStrategy::Lazy;
+        ParseStrategy strategy = pos - entryStart_ < settings_.optimalBytes ? ParseStrategy::Optimal
+                                                                            : ParseStrategy::Lazy;
+        if (quick) strategy = ParseStrategy::Quick;
         if (firstOfStream) {
-            // Default prices misjudge a stream's first bytes; price them from a trial parse.
+            // Default prices misjudge a stream's first bytes; price them from a quick trial
+            // parse (which prices them about as well as a full one would).
             const CoderState before = state_;
             tokens.clear();
-            parser_.parse(strategy, buf, pos, segmentEnd, end, insertedTo_, state_.memory, prices_,
-                          tokens);
+            parser_.parse(ParseStrategy::Quick, buf, pos, segmentEnd, end, insertedTo_,
+                          state_.memory, prices_, tokens);
             LzCounts counts;
             countTokens(tokens.data(), tokens.size(), counts);
             uint8_t lengths[kLzLengthCount];

@@ -32,7 +32,6 @@ struct EncoderStats {
     uint64_t literals() const;
     uint64_t longMatches() const;
     uint64_t shortMatches() const;
-    void add(const EncoderStats& other);
 };
 
 class StreamEncoder {
@@ -50,7 +49,8 @@ class StreamEncoder {
     // Makes data the current entry: appends it to the history. Then code it with encodeLz or
     // encodeAudio (or both, restoring a saved state between them), and call endEntry.
     void beginEntry(const uint8_t* data, size_t size);
-    void encodeLz(std::vector<uint8_t>& out);
+    // quick: a short lazy parse throughout, for judging the size LZ would reach.
+    void encodeLz(std::vector<uint8_t>& out, bool quick = false);
     void encodeAudio(unsigned channels, std::vector<uint8_t>& out);
     void endEntry();
 

@@ -6,6 +6,7 @@
 
 #include "archive/audio_predictor.h"
 #include "archive/bit_input.h"
+#include "archive/crc32.h"
 #include "archive/decompressor.h"
 #include "archive/huffman_builder.h"
 #include "archive/huffman_table.h"
@@ -390,4 +391,26 @@ TEST(Decoder, AgreesWithThePlainDecoderOnArbitraryStreams) {
         }
     }
     EXPECT_GT(agreedSuccesses, 10);
+}
+
+TEST(Crc32, AgreesWithTheBitwiseDefinitionForAnyLengthAndSplit) {
+    auto bitwise = [](const uint8_t* p, size_t n) {
+        uint32_t c = 0xFFFFFFFFu;
+        for (size_t i = 0; i < n; ++i) {
+            c ^= p[i];
+            for (int k = 0; k < 8; ++k) c = (c & 1) ? (c >> 1) ^ 0xEDB88320u : c >> 1;
+        }
+        return ~c;
+    };
+    const Bytes data = randomData(5000, 99);
+    EXPECT_EQ(rar::crc32Of("123456789", 9), 0xCBF43926u);
+    for (size_t n = 0; n < 700; n += (n < 140 ? 1 : 29))
+        for (size_t offset = 0; offset < 4; ++offset)
+            ASSERT_EQ(rar::crc32Of(data.data() + offset, n), bitwise(data.data() + offset, n))
+                << n << " bytes at " << offset;
+    rar::Crc32 pieces;
+    pieces.update(data.data(), 70);
+    pieces.update(data.data() + 70, 1000);
+    pieces.update(data.data() + 1070, 3930);
+    EXPECT_EQ(pieces.value(), bitwise(data.data(), data.size()));
 }

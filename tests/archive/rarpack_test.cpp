@@ -230,6 +230,12 @@ TEST_F(Rarpack, DamagedArchivesFailTheTest) {
     EXPECT_EQ(run("t not.rar"), 1);
     EXPECT_EQ(run("t missing.rar"), 1);
 
+    // Writing an archive inside the tree it packs leaves the old archive out.
+    ASSERT_EQ(run("a tree/self.rar tree"), 0);
+    ASSERT_EQ(run("a tree/self.rar tree"), 0);
+    EXPECT_EQ(names("tree/self.rar").size(), 4u);
+    EXPECT_NE(readText("err.txt").find("the archive being written"), std::string::npos);
+
     fs::create_directory(path("nothing-inside"));
     ASSERT_EQ(run("a empty.rar nothing-inside"), 0);
     ASSERT_EQ(run("t empty.rar"), 0);

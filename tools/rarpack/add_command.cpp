@@ -117,7 +117,7 @@ bool parseAddArguments(const std::vector<std::string>& args, const char* sourceD
 }
 
 int addCommand(const AddOptions& options) {
-    const CollectResult collected = collectFiles(options.paths);
+    const CollectResult collected = collectFiles(options.paths, options.archive);
     for (const std::string& w : collected.warnings)
         std::fprintf(stderr, "rarpack: %s\n", w.c_str());
     if (!collected.errors.empty()) {

@@ -20,8 +20,18 @@ std::string baseName(const std::string& path) {
     return slash == std::string::npos ? p : p.substr(slash + 1);
 }
 
+struct FileIdentity {
+    bool known = false;
+    dev_t device = 0;
+    ino_t inode = 0;
+};
+
 void addFile(const std::string& path, const std::string& name, const struct stat& st,
-             CollectResult& out) {
+             const FileIdentity& skip, CollectResult& out) {
+    if (skip.known && st.st_dev == skip.device && st.st_ino == skip.inode) {
+        out.warnings.push_back(path + ": the archive being written, skipped");
+        return;
+    }
     if (name.find('\\') != std::string::npos) {
         out.errors.push_back(path + ": names with '\\' cannot be stored (it is the separator)");
         return;
@@ -40,7 +50,8 @@ void addFile(const std::string& path, const std::string& name, const struct stat
     out.files.push_back(f);
 }
 
-void walkDirectory(const std::string& dir, const std::string& prefix, CollectResult& out) {
+void walkDirectory(const std::string& dir, const std::string& prefix, const FileIdentity& skip,
+                   CollectResult& out) {
     DIR* d = opendir(dir.c_str());
     if (!d) {
         out.errors.push_back(dir + ": " + std::strerror(errno));
@@ -70,9 +81,9 @@ void walkDirectory(const std::string& dir, const std::string& prefix, CollectRes
             }
         }
         if (S_ISDIR(st.st_mode)) {
-            walkDirectory(path, name, out);
+            walkDirectory(path, name, skip, out);
         } else if (S_ISREG(st.st_mode)) {
-            addFile(path, name, st, out);
+            addFile(path, name, st, skip, out);
         } else {
             out.warnings.push_back(path + ": not a regular file, skipped");
         }
@@ -81,16 +92,23 @@ void walkDirectory(const std::string& dir, const std::string& prefix, CollectRes
 
 }  // namespace
 
-CollectResult collectFiles(const std::vector<std::string>& paths) {
+CollectResult collectFiles(const std::vector<std::string>& paths, const std::string& skipPath) {
     CollectResult out;
+    FileIdentity skip;
+    struct stat skipStat;
+    if (!skipPath.empty() && stat(skipPath.c_str(), &skipStat) == 0) {
+        skip.known = true;
+        skip.device = skipStat.st_dev;
+        skip.inode = skipStat.st_ino;
+    }
     for (const std::string& path : paths) {
         struct stat st;
         if (stat(path.c_str(), &st) != 0) {
             out.errors.push_back(path + ": " + std::strerror(errno));
         } else if (S_ISDIR(st.st_mode)) {
-            walkDirectory(path, "", out);
+            walkDirectory(path, "", skip, out);
         } else if (S_ISREG(st.st_mode)) {
-            addFile(path, baseName(path), st, out);
+            addFile(path, baseName(path), st, skip, out);
         } else {
             out.errors.push_back(path + ": not a regular file or directory");
         }

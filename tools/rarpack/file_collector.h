@@ -24,6 +24,7 @@ struct CollectResult {
     std::vector<std::string> warnings;  // things passed over on purpose
 };
 
-CollectResult collectFiles(const std::vector<std::string>& paths);
+// Files found to be `skip` (the archive being replaced, say) are passed over with a note.
+CollectResult collectFiles(const std::vector<std::string>& paths, const std::string& skip = "");
 
 }  // namespace rarpack
