@@ -8,6 +8,7 @@
 
 #include "demo/logo_overlay.h"
 #include "demo/parts.h"
+#include "effects/overlay.h"
 #include "effects/tube_effect.h"
 #include "mesh/mesh_library.h"
 #include "texture/texture_cache.h"
@@ -22,6 +23,7 @@ void beginTubeFlight(float time, float frameTime, float eyeX, float eyeY, float 
     glFogf(GL_FOG_START, 10.0f);
     glFogf(GL_FOG_END, 50.0f);
     glEnable(GL_FOG);
+    beginLetterboxClip();
     gluLookAt(eyeX, eyeY, eyeZ, 0.0, targetY, 0.0, 1.0, 0.0, 0.0);
     g_tube.render(time, frameTime);
 }
@@ -43,6 +45,7 @@ void endTubeFlight(float time, float frameTime, int corner) {
     g_textureCache.bind("textures\\noise.png");
     drawNoiseOverlay(0.5f);
     glDisable(GL_FOG);
+    endLetterboxClip();
     g_logoOverlay.draw(time, frameTime, corner);
     glPopAttrib();
 }

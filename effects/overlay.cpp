@@ -2,6 +2,10 @@
 
 #include <GL/gl.h>
 
+#include <cmath>
+
+#include "app/demo_window.h"
+
 void beginOverlay() {
     glPushAttrib(GL_ENABLE_BIT);
     glDisable(GL_DEPTH_TEST);
@@ -52,3 +56,14 @@ void drawOverlayQuadUV(float x0, float y0, float x1, float y1, float uStart, flo
 void drawOverlayQuad(float x0, float y0, float x1, float y1, bool blend) {
     drawOverlayQuadUV(x0, y0, x1, y1, 0.0f, 0.0f, 1.0f, 1.0f, blend);
 }
+
+void beginLetterboxClip() {
+    // Rounded outwards, so every row the bars do not cover stays inside.
+    const int height = g_demoWindow.height;
+    const int bottom = static_cast<int>(std::floor((480.0 - 407.0) * height / 480.0));
+    const int top = static_cast<int>(std::ceil((480.0 - 73.0) * height / 480.0));
+    glScissor(0, bottom, g_demoWindow.width, top - bottom);
+    glEnable(GL_SCISSOR_TEST);
+}
+
+void endLetterboxClip() { glDisable(GL_SCISSOR_TEST); }

@@ -12,6 +12,13 @@ void beginOverlay();
 // Undoes exactly one beginOverlay.
 void endOverlay();
 
+// Limits drawing to the letterbox band between the logo bars (overlay y 73 to 407), which is
+// all a part's own picture shows of itself once the opaque bars are drawn over it: drawing
+// outside it only costs fill. endLetterboxClip lifts the limit again; the bars themselves
+// must be drawn without it.
+void beginLetterboxClip();
+void endLetterboxClip();
+
 // One rectangle with the bound texture and the current colour, the picture's top row at y0.
 // With blend, the blend function becomes (source alpha, one minus source alpha) and stays so
 // afterwards; only the enable bit is restored.
