@@ -1,5 +1,7 @@
 #include <GL/gl.h>
 
+#include <cmath>
+
 #include <gtest/gtest.h>
 
 #include "app/demo_window.h"
@@ -118,6 +120,20 @@ TEST_P(OverlayTest, BlendedOverlayFadesWithTheColourAlpha) {
     const Rgba p = pixelFromTop(px(100), py(100));
     EXPECT_NEAR(p.r, 128, 3);
     EXPECT_LT(p.g, 3);
+}
+
+TEST_P(OverlayTest, LetterboxClipKeepsEveryRowTheBarsLeaveOpen) {
+    beginLetterboxClip();
+    drawOverlayQuad(0, 0, 640, 480, false);
+    endLetterboxClip();
+    EXPECT_FALSE(glIsEnabled(GL_SCISSOR_TEST));
+    // Every row the bars leave open is drawn; well inside the bars nothing is.
+    const int firstOpen = int(std::ceil(73.0 * g_demoWindow.height / 480.0));
+    const int lastOpen = int(std::floor(407.0 * g_demoWindow.height / 480.0)) - 1;
+    EXPECT_FALSE(isColour(pixelFromTop(px(320), firstOpen), 0, 0, 0));
+    EXPECT_FALSE(isColour(pixelFromTop(px(320), lastOpen), 0, 0, 0));
+    EXPECT_TRUE(isColour(pixelFromTop(px(320), py(60)), 0, 0, 0));
+    EXPECT_TRUE(isColour(pixelFromTop(px(320), py(420)), 0, 0, 0));
 }
 
 INSTANTIATE_TEST_SUITE_P(WindowSizes, OverlayTest, ::testing::Values(640, 800));
