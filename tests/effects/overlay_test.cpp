@@ -7,9 +7,19 @@
 #include "app/demo_window.h"
 #include "effects/overlay.h"
 #include "effects/sprites.h"
+#include "effects/tube_effect.h"
 #include "tests/support/test_support.h"
 
 namespace {
+
+// Runs first: no window, no context and no archive exist yet, and the global effects were
+// built before main all the same, holding nothing but zeroed storage until prepared.
+TEST(GlobalEffects, AreBuiltBeforeMainWithoutAContext) {
+    EXPECT_EQ(g_demoWindow.window, nullptr);
+    for (const Vector3& n : g_tube.ringNormals) EXPECT_EQ(n.x + n.y + n.z, 0.0f);
+    g_tube.prepare();  // plain arithmetic: still no context needed
+    EXPECT_FLOAT_EQ(g_tube.ringNormals[0].x, 1.0f);
+}
 
 using testsupport::pixelFromTop;
 using testsupport::Rgba;
