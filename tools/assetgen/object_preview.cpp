@@ -102,10 +102,10 @@ Image renderObjectPreview(const LwoObject& obj, int size, const Image* env,
                     c = env->sample(s * env->width(), (1 - tt) * env->height(), Edge::Clamp);
                 } else {
                     float k = 0.18f + 0.82f * std::max(0.0f, dot(nn, light));
-                    float spec =
+                    float specular =
                         std::pow(std::max(0.0f, dot(nn, normalize(light + Vec3(0, 0, 1)))), 40.0f);
-                    c = Color(col.x * k + spec * 0.4f, col.y * k + spec * 0.4f,
-                              col.z * k + spec * 0.4f);
+                    c = Color(col.x * k + specular * 0.4f, col.y * k + specular * 0.4f,
+                              col.z * k + specular * 0.4f);
                 }
                 frame.at(x, y) = Color(c.r, c.g, c.b, 1);
             }

@@ -382,15 +382,15 @@ class Parser {
         return true;
     }
 
-    bool echo(const std::string& spec, TrackDef& def) {
-        const size_t a = spec.find(':');
-        const size_t b = a == std::string::npos ? a : spec.find(':', a + 1);
-        if (b == std::string::npos || !isIdentifier(spec.substr(0, a)) ||
-            !readInt(spec.substr(a + 1, b - a - 1), 1, xm::kMaxRows - 1, def.echoDelay) ||
-            !readInt(spec.substr(b + 1), 0, 100, def.echoPercent)) {
+    bool echo(const std::string& text, TrackDef& def) {
+        const size_t a = text.find(':');
+        const size_t b = a == std::string::npos ? a : text.find(':', a + 1);
+        if (b == std::string::npos || !isIdentifier(text.substr(0, a)) ||
+            !readInt(text.substr(a + 1, b - a - 1), 1, xm::kMaxRows - 1, def.echoDelay) ||
+            !readInt(text.substr(b + 1), 0, 100, def.echoPercent)) {
             return fail("echo=TRACK:ROWS:PERCENT, such as echo=lead:3:50");
         }
-        def.echoOf = spec.substr(0, a);
+        def.echoOf = text.substr(0, a);
         return true;
     }
 
