@@ -1,5 +1,4 @@
 // Runs the production itself in lockstep and compares what two runs wrote.
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -7,6 +6,8 @@
 #include <vector>
 
 #include <gtest/gtest.h>
+
+#include "tests/support/test_support.h"
 
 namespace {
 
@@ -18,11 +19,10 @@ std::vector<char> readFile(const fs::path& path) {
 }
 
 int runPalisade(const std::string& arguments) {
-    const std::string command = std::string("SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy ") +
-                                PALISADE_EXE + " --data " + PALISADE_DATA + " " + arguments +
-                                " >/dev/null 2>&1";
-    const int status = std::system(command.c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return testsupport::runCommand(std::string("SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy ") +
+                                   PALISADE_EXE + " --data " + PALISADE_DATA + " " + arguments +
+                                   " 2>&1")
+        .status;
 }
 
 TEST(Capture, TwoRunsOfTheSameSpanAreIdentical) {

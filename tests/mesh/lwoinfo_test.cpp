@@ -6,28 +6,18 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/test_support.h"
+
 #include "tests/mesh/lwo_builder.h"
 
 namespace {
 
+using testsupport::ToolRun;
+
 using lwo::Bytes;
 
-struct ToolRun {
-    int status;
-    std::string output;  // standard output and error together
-};
-
 ToolRun lwoinfo(const std::string& arguments) {
-    const std::string command = std::string(LWOINFO) + " " + arguments + " 2>&1";
-    ToolRun run{-1, ""};
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return run;
-    char buffer[4096];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) run.output.append(buffer, n);
-    const int status = pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
+    return testsupport::runCommand(std::string(LWOINFO) + " " + arguments + " 2>&1");
 }
 
 std::string writeObject(const char* name, const Bytes& chunks) {
@@ -43,13 +33,12 @@ TEST(LwoInfo, PrintsWhatTheReaderMakesOfAnObject) {
     c.raw(lwo::oneTriangle(1.0f));
     c.chunk("VMAP", Bytes().id("TXUV").u2(2).s0("UV").u2(0).f4(0).f4(1));
     const ToolRun run = lwoinfo(writeObject("info_ok.lwo", c));
-    EXPECT_EQ(run.status, 0) << run.output;
-    EXPECT_NE(run.output.find("1 layer, 1 surface, 1 clip, 1 tag"), std::string::npos)
-        << run.output;
-    EXPECT_NE(run.output.find("layer 0: 3 points, 1 triangles"), std::string::npos);
-    EXPECT_NE(run.output.find("uv map \"UV\": 1 entries"), std::string::npos);
-    EXPECT_NE(run.output.find("surface 0 \"Default\""), std::string::npos);
-    EXPECT_NE(run.output.find("clip 1: textures\\sky.png"), std::string::npos);
+    EXPECT_EQ(run.status, 0) << run.out;
+    EXPECT_NE(run.out.find("1 layer, 1 surface, 1 clip, 1 tag"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("layer 0: 3 points, 1 triangles"), std::string::npos);
+    EXPECT_NE(run.out.find("uv map \"UV\": 1 entries"), std::string::npos);
+    EXPECT_NE(run.out.find("surface 0 \"Default\""), std::string::npos);
+    EXPECT_NE(run.out.find("clip 1: textures\\sky.png"), std::string::npos);
 }
 
 TEST(LwoInfo, ExitsWithTheReadersStatus) {
@@ -58,7 +47,7 @@ TEST(LwoInfo, ExitsWithTheReadersStatus) {
     quad.chunk("POLS", Bytes().id("FACE").u2(4).u2(0).u2(0).u2(0).u2(0));
     ToolRun run = lwoinfo(writeObject("info_quad.lwo", quad));
     EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.output.find("3 Vertices per poly only"), std::string::npos);
+    EXPECT_NE(run.out.find("3 Vertices per poly only"), std::string::npos);
 
     std::ofstream("info_riff.lwo") << "RIFF....WAVE";
     EXPECT_EQ(lwoinfo("info_riff.lwo").status, 2);
@@ -67,13 +56,13 @@ TEST(LwoInfo, ExitsWithTheReadersStatus) {
     damaged.chunk("PTAG", lwo::ptag({{5, 0}}));
     run = lwoinfo(writeObject("info_damaged.lwo", damaged));
     EXPECT_EQ(run.status, 3);
-    EXPECT_NE(run.output.find("names polygon 5"), std::string::npos);
+    EXPECT_NE(run.out.find("names polygon 5"), std::string::npos);
 
     EXPECT_EQ(lwoinfo("no-such-file.lwo").status, 4);
     EXPECT_EQ(lwoinfo("").status, 4);
     run = lwoinfo("--help");
     EXPECT_EQ(run.status, 0);
-    EXPECT_NE(run.output.find("usage: lwoinfo"), std::string::npos);
+    EXPECT_NE(run.out.find("usage: lwoinfo"), std::string::npos);
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 // The sync inspector, run as users run it.
 #include <gtest/gtest.h>
 
+#include "tests/support/test_support.h"
+
 #include <sys/wait.h>
 
 #include <cstdio>
@@ -13,22 +15,10 @@ using namespace testsongs;
 
 namespace {
 
-struct ToolRun {
-    int status;
-    std::string out;
-};
+using testsupport::ToolRun;
 
 ToolRun modsync(const std::string& arguments) {
-    const std::string command = std::string(MODSYNC_PATH) + " " + arguments + " 2>/dev/null";
-    ToolRun run{-1, ""};
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return run;
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, n);
-    const int status = pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
+    return testsupport::runCommand(std::string(MODSYNC_PATH) + " " + arguments + " 2>/dev/null");
 }
 
 std::string writeModule(const xm::Module& m, const char* name) {

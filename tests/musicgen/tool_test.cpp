@@ -1,6 +1,8 @@
 // musicgen as users run it, and the spectrogram it draws.
 #include <gtest/gtest.h>
 
+#include "tests/support/test_support.h"
+
 #include <IL/il.h>
 #include <sys/wait.h>
 
@@ -16,22 +18,10 @@
 
 namespace {
 
-struct ToolRun {
-    int status;
-    std::string out;  // standard output and error together
-};
+using testsupport::ToolRun;
 
 ToolRun musicgen(const std::string& arguments) {
-    const std::string command = std::string(MUSICGEN_PATH) + " " + arguments + " 2>&1";
-    ToolRun run{-1, ""};
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return run;
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, n);
-    const int status = pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
+    return testsupport::runCommand(std::string(MUSICGEN_PATH) + " " + arguments + " 2>&1");
 }
 
 std::string writeText(const char* name, const std::string& text) {

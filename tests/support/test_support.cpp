@@ -1,6 +1,9 @@
 #include "tests/support/test_support.h"
 
 #include <GL/gl.h>
+#include <sys/wait.h>
+
+#include <cstdio>
 
 #include "app/demo_window.h"
 #include "platform/platform.h"
@@ -45,6 +48,18 @@ bool makeRootContext() {
     return platform::makeCurrent(g_rootWindow);
 }
 }  // namespace
+
+ToolRun runCommand(const std::string& command) {
+    ToolRun run{-1, ""};
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return run;
+    char buffer[4096];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, n);
+    const int status = pclose(pipe);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
 
 bool ensureGlContext(int width, int height) {
     DemoWindow& w = g_demoWindow;

@@ -19,6 +19,14 @@ class MessageCapture {
     void clear();
 };
 
+// Runs a shell command and collects its standard output (redirect standard error in the
+// command to take it too). status is the exit status, -1 when it did not exit normally.
+struct ToolRun {
+    int status;
+    std::string out;
+};
+ToolRun runCommand(const std::string& command);
+
 // Makes (or resizes) the one offscreen OpenGL context of this test binary through the
 // program's own window object, g_demoWindow. False when no context can be had.
 bool ensureGlContext(int width = 640, int height = 480);

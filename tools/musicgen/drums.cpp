@@ -10,14 +10,6 @@ namespace {
 using dsp::kRate;
 using dsp::Signal;
 
-dsp::Wave waveNamed(const std::string& name) {
-    if (name == "saw") return dsp::Wave::Saw;
-    if (name == "square") return dsp::Wave::Square;
-    if (name == "triangle") return dsp::Wave::Triangle;
-    if (name == "pulse") return dsp::Wave::Pulse;
-    return dsp::Wave::Sine;
-}
-
 // The six detuned square waves of the classic analogue hi-hat, scaled by `pitch`, summed.
 class MetalCluster {
   public:
@@ -60,7 +52,8 @@ void makeDrum(VoiceRequest& r, Voice& out) {
     const double hold = s.number("hold", 0.0, 0.0, 10);
     const double decay = s.number("decay", 0.3, 0.002, 10);
     const double length = s.number("length", hold + 4.0 * decay, 0.01, 10);
-    const dsp::Wave wave = waveNamed(s.word("wave", "sine", {"sine", "triangle", "square", "saw"}));
+    const dsp::Wave wave =
+        dsp::waveNamed(s.word("wave", "sine", {"sine", "triangle", "square", "saw"}));
     const double click = s.number("click", 0.3, 0, 4);
     const double noise = s.number("noise", 0.0, 0, 4);
     const double noiseDecay = s.number("noisedecay", 0.04, 0.001, 10);

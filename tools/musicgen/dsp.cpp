@@ -178,4 +178,12 @@ void crossfadeLoop(Signal& s, size_t loopStart, size_t loopLength, size_t fade, 
     }
 }
 
+Wave waveNamed(const std::string& name) {
+    if (name == "saw") return Wave::Saw;
+    if (name == "square") return Wave::Square;
+    if (name == "triangle") return Wave::Triangle;
+    if (name == "pulse") return Wave::Pulse;
+    return Wave::Sine;
+}
+
 }  // namespace dsp

@@ -5,6 +5,8 @@
 // sample.
 #pragma once
 
+#include <string>
+
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -40,6 +42,9 @@ size_t frames(double seconds);
 
 // Waveforms of a band-limited oscillator.
 enum class Wave { Sine, Saw, Square, Triangle, Pulse };
+
+// The wave a score names ("saw", "square", "triangle", "pulse"); anything else is a sine.
+Wave waveNamed(const std::string& name);
 
 // One cycle of a waveform holding only the harmonics below a cut-off, read with linear
 // interpolation: alias-free for the pitch it was built for.

@@ -14,14 +14,6 @@ namespace {
 
 using dsp::kRate;
 
-dsp::Wave waveNamed(const std::string& name) {
-    if (name == "saw") return dsp::Wave::Saw;
-    if (name == "square") return dsp::Wave::Square;
-    if (name == "triangle") return dsp::Wave::Triangle;
-    if (name == "pulse") return dsp::Wave::Pulse;
-    return dsp::Wave::Sine;
-}
-
 // One oscillator of the stack.
 struct Oscillator {
     const dsp::WaveTable* table;
@@ -88,14 +80,15 @@ void addLayer(const Layer& layer, double noteHz, size_t loopFrames, dsp::Random&
 
 void makeSynth(VoiceRequest& r, Voice& out) {
     Settings& s = r.settings;
-    Layer main{waveNamed(s.word("wave", "saw", {"saw", "square", "pulse", "triangle", "sine"})),
-               s.number("width", 0.5, 0.02, 0.98),
-               static_cast<int>(s.number("voices", 1, 1, 9)),
-               s.number("detune", 0, 0, 200),
-               0.0,
-               1.0};
+    Layer main{
+        dsp::waveNamed(s.word("wave", "saw", {"saw", "square", "pulse", "triangle", "sine"})),
+        s.number("width", 0.5, 0.02, 0.98),
+        static_cast<int>(s.number("voices", 1, 1, 9)),
+        s.number("detune", 0, 0, 200),
+        0.0,
+        1.0};
     Layer second{
-        waveNamed(s.word("wave2", "square", {"saw", "square", "pulse", "triangle", "sine"})),
+        dsp::waveNamed(s.word("wave2", "square", {"saw", "square", "pulse", "triangle", "sine"})),
         s.number("width2", 0.5, 0.02, 0.98),
         static_cast<int>(s.number("voices2", 1, 1, 9)),
         s.number("detune2", 0, 0, 200),
