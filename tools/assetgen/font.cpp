@@ -75,17 +75,25 @@ bool Fonts::open(const std::string& directory) {
     return true;
 }
 
+namespace {
+
+// The kerning between two glyphs of a face, in pixels; 0 where the face has none.
+float kerning(FT_Face face, FT_UInt previous, FT_UInt glyph) {
+    if (!previous || !glyph || !FT_HAS_KERNING(face)) return 0.0f;
+    FT_Vector k;
+    FT_Get_Kerning(face, previous, glyph, FT_KERNING_UNFITTED, &k);
+    return k.x / 64.0f;
+}
+
+}  // namespace
+
 float Fonts::measure(const std::string& utf8, const TextStyle& style) const {
     FT_Face f = impl_->select(style);
     float pen = 0;
     FT_UInt prev = 0;
     for (uint32_t cp : decodeUtf8(utf8)) {
         FT_UInt gi = FT_Get_Char_Index(f, cp);
-        if (prev && gi && FT_HAS_KERNING(f)) {
-            FT_Vector k;
-            FT_Get_Kerning(f, prev, gi, FT_KERNING_UNFITTED, &k);
-            pen += k.x / 64.0f;
-        }
+        pen += kerning(f, prev, gi);
         if (FT_Load_Glyph(f, gi, FT_LOAD_NO_HINTING) == 0)
             pen += f->glyph->advance.x / 64.0f + style.tracking * style.size;
         prev = gi;
@@ -110,11 +118,7 @@ TextRun Fonts::render(const std::string& utf8, const TextStyle& style, int paddi
     FT_UInt prev = 0;
     for (uint32_t cp : decodeUtf8(utf8)) {
         FT_UInt gi = FT_Get_Char_Index(f, cp);
-        if (prev && gi && FT_HAS_KERNING(f)) {
-            FT_Vector k;
-            FT_Get_Kerning(f, prev, gi, FT_KERNING_UNFITTED, &k);
-            pen += k.x / 64.0f;
-        }
+        pen += kerning(f, prev, gi);
         // Fractional pen positions go through the transform's offset, so spacing stays exact.
         float whole = std::floor(pen);
         FT_Vector delta = {FT_Pos(std::lround((pen - whole) * 64)), 0};
