@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/demo_window.h"
+#include "display/demo_window.h"
 #include "music/music_player.h"
 #include "music/wav_file.h"
 #include "platform/platform.h"
@@ -24,10 +24,11 @@ constexpr int64_t kTicksPerFrame = 44100;
 // Writes the back buffer as numbered PNG files.
 class FrameWriter {
   public:
-    explicit FrameWriter(std::string directory) : directory_(std::move(directory)) {}
+    FrameWriter(std::string directory, const DemoWindow& window)
+        : directory_(std::move(directory)), window_(window) {}
 
     bool write(int index) {
-        const int w = g_demoWindow.width, h = g_demoWindow.height;
+        const int w = window_.width, h = window_.height;
         pixels_.resize(static_cast<size_t>(w) * h * 3);
         glPixelStorei(GL_PACK_ALIGNMENT, 1);
         glReadBuffer(GL_BACK);
@@ -50,6 +51,7 @@ class FrameWriter {
 
   private:
     std::string directory_;
+    const DemoWindow& window_;
     std::vector<unsigned char> pixels_;
 };
 
@@ -85,18 +87,23 @@ class SoundTrack {
     int64_t written_ = 0;
 };
 
-FrameWriter* g_frameWriter = nullptr;
-FrameFunction g_drawFrame = nullptr;
-int g_frameIndex = 0;
-bool g_writeFailed = false;
+// What the loop's frame function needs: the frame to draw and where it goes.
+struct LockstepFrames {
+    FrameFunction draw;
+    void* user;
+    FrameWriter* writer;  // null when measuring
+    int index = 0;
+    bool writeFailed = false;
+};
 
-// The frame as the director draws it, read back before it is presented. When measuring, it
-// is finished before the next one starts: a headless surface's swap does not wait for the
+// The frame as the caller draws it, read back before it is presented. When measuring, it is
+// finished before the next one starts: a headless surface's swap does not wait for the
 // renderer, so without this the rate would count queued work, not drawn frames.
-bool drawAndCapture(float time, float frameTime) {
-    const bool keep = g_drawFrame(time, frameTime);
-    if (g_frameWriter) {
-        if (!g_writeFailed) g_writeFailed = !g_frameWriter->write(g_frameIndex);
+bool drawAndCapture(void* user, float time, float frameTime) {
+    LockstepFrames& frames = *static_cast<LockstepFrames*>(user);
+    const bool keep = frames.draw(frames.user, time, frameTime);
+    if (frames.writer) {
+        if (!frames.writeFailed) frames.writeFailed = !frames.writer->write(frames.index);
     } else {
         glFinish();
     }
@@ -113,13 +120,13 @@ void beginLockstepClock(int fps) {
     platform::useManualClock(kTicksPerFrame * fps);
 }
 
-int runLockstep(const LaunchOptions& options, DemoWindow& window, FrameFunction draw,
+int runLockstep(const LaunchOptions& options, DemoWindow& window, FrameFunction draw, void* user,
                 double startSeconds) {
     const int frames = options.lockstepFrames();
     const int fps = options.fps;
     const bool capture = !options.captureDir.empty();
 
-    FrameWriter writer(options.captureDir);
+    FrameWriter writer(options.captureDir, window);
     SoundTrack sound;
     if (capture) {
         std::error_code error;
@@ -130,11 +137,10 @@ int runLockstep(const LaunchOptions& options, DemoWindow& window, FrameFunction 
                              error.message().c_str());
             return 1;
         }
-        g_frameWriter = &writer;
     }
     sound.startAt(startSeconds);
-    g_drawFrame = draw;
-    MainLoop loop(window, drawAndCapture);
+    LockstepFrames state{draw, user, capture ? &writer : nullptr};
+    MainLoop loop(window, drawAndCapture, &state);
 
     // The clock stands at the start time; frame k is drawn k frames later.
     const int64_t startTicks =
@@ -144,11 +150,11 @@ int runLockstep(const LaunchOptions& options, DemoWindow& window, FrameFunction 
 
     const auto began = std::chrono::steady_clock::now();
     int drawn = 0;
-    for (int k = 0; k < frames && !g_writeFailed; ++k) {
+    for (int k = 0; k < frames && !state.writeFailed; ++k) {
         const int64_t target = startTicks + k * kTicksPerFrame;
         platform::advanceManualClock(target - platform::counter());
         sound.advanceTo(startSeconds + static_cast<double>(k) / fps);
-        g_frameIndex = k;
+        state.index = k;
         if (!loop.stepFrame()) break;  // the user ended the run
         ++drawn;
         if (capture && (k % 30 == 29 || k + 1 == frames))
@@ -158,9 +164,8 @@ int runLockstep(const LaunchOptions& options, DemoWindow& window, FrameFunction 
     // The sound covers the same span as the frames: drawn / fps seconds.
     sound.advanceTo(startSeconds + static_cast<double>(drawn) / fps);
     const double elapsed = secondsSince(began);
-    g_frameWriter = nullptr;
 
-    if (!sound.close() || g_writeFailed) return 1;
+    if (!sound.close() || state.writeFailed) return 1;
     if (capture) {
         std::printf("wrote %d frames and audio.wav to %s\n", drawn, options.captureDir.c_str());
     } else {

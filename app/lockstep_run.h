@@ -14,7 +14,7 @@
 // before the window and the music exist.
 void beginLockstepClock(int fps);
 
-// Draws the frames with `draw`, the first at startSeconds. Returns the process exit status
-// (0, or 1 after a message on standard error).
-int runLockstep(const LaunchOptions& options, DemoWindow& window, FrameFunction draw,
+// Draws the frames with `draw` (given `user`), the first at startSeconds. Returns the process
+// exit status (0, or 1 after a message on standard error).
+int runLockstep(const LaunchOptions& options, DemoWindow& window, FrameFunction draw, void* user,
                 double startSeconds);

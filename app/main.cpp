@@ -5,12 +5,12 @@
 #include <GL/gl.h>
 
 #include "app/command_line.h"
-#include "app/demo_window.h"
 #include "app/lockstep_run.h"
 #include "app/main_loop.h"
 #include "archive/archive.h"
 #include "demo/director.h"
 #include "demo/startup.h"
+#include "display/demo_window.h"
 #include "music/music_player.h"
 #include "platform/platform.h"
 
@@ -28,9 +28,13 @@ void applyDisplayOptions(const LaunchOptions& options, DemoWindow& window) {
 }
 
 // The reference of a frame-rate measurement: the frame is only cleared.
-bool clearFrame(float, float) {
+bool clearFrame(void*, float, float) {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     return true;
+}
+
+bool directorFrame(void*, float time, float frameTime) {
+    return Director::frame(time, frameTime);
 }
 
 // Puts the song at the start of an order; the time it starts at, or -1 after a message.
@@ -69,7 +73,7 @@ int main(int argc, char** argv) {
 
     if (!g_demoWindow.create(kTitle)) return 0;  // create() has shown its messages
     if (options.clearOnly) {
-        const int status = runLockstep(options, g_demoWindow, clearFrame, 0.0);
+        const int status = runLockstep(options, g_demoWindow, clearFrame, nullptr, 0.0);
         g_demoWindow.destroy();
         return status;
     }
@@ -82,9 +86,9 @@ int main(int argc, char** argv) {
 
     int status = 0;
     if (options.lockstep()) {
-        status = runLockstep(options, g_demoWindow, Director::frame, startSeconds);
+        status = runLockstep(options, g_demoWindow, directorFrame, nullptr, startSeconds);
     } else {
-        MainLoop loop(g_demoWindow, Director::frame);
+        MainLoop loop(g_demoWindow, directorFrame);
         loop.start(startSeconds);
         while (loop.iterate()) {
         }

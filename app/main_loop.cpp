@@ -54,7 +54,7 @@ void MainLoop::drawFrame() {
     }
     ++frameCounter_;
     ++framesDrawn_;
-    const bool keep = frame_(static_cast<float>(clock.elapsedSeconds()),
+    const bool keep = frame_(user_, static_cast<float>(clock.elapsedSeconds()),
                              static_cast<float>(clock.frameSeconds()));
     if (!keep) running_ = false;
     window_.swapBuffers();

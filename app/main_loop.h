@@ -4,11 +4,12 @@
 // never sleeps: the frame rate is bounded only by the driver.
 #pragma once
 
-#include "app/demo_window.h"
+#include "display/demo_window.h"
 #include "platform/platform.h"
 
-// Draws one frame; false asks the loop to stop after presenting it.
-using FrameFunction = bool (*)(float time, float frameTime);
+// Draws one frame; false asks the loop to stop after presenting it. user is the pointer the
+// loop was made with.
+using FrameFunction = bool (*)(void* user, float time, float frameTime);
 
 // The window's event handling: the close box and Escape post Quit to the queue; the loop
 // ends when it takes that Quit. Nothing else is handled.
@@ -18,7 +19,8 @@ class MainLoop {
   public:
     static constexpr const char* kCaptionFormat = "%s  -  %3.1f FPS";
 
-    MainLoop(DemoWindow& window, FrameFunction frame) : window_(window), frame_(frame) {}
+    MainLoop(DemoWindow& window, FrameFunction frame, void* user = nullptr)
+        : window_(window), frame_(frame), user_(user) {}
 
     // Starts the window's frame clock, reading atSeconds now.
     void start(double atSeconds = 0.0);
@@ -38,6 +40,7 @@ class MainLoop {
 
     DemoWindow& window_;
     FrameFunction frame_;
+    void* user_;
     bool running_ = true;
     int frameCounter_ = 0;  // frames since the caption was last written
     int framesDrawn_ = 0;

@@ -41,6 +41,9 @@ int listEntries(const char* archivePath, ArchiveEntryInfo** head);
 
 void freeEntryList(ArchiveEntryInfo* head);
 
+// Whether a stored name ends with `ending`, compared as stored (letter case counts).
+bool nameEndsWith(const char* name, const char* ending);
+
 // The archive loadEntry reads: "data.rar" in the working directory unless the program chose
 // another. The text is copied.
 void setDataPath(const char* path);

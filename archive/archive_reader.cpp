@@ -117,6 +117,11 @@ void freeEntryList(ArchiveEntryInfo* head) {
     }
 }
 
+bool nameEndsWith(const char* name, const char* ending) {
+    const size_t length = std::strlen(name), endingLength = std::strlen(ending);
+    return length >= endingLength && std::strcmp(name + length - endingLength, ending) == 0;
+}
+
 void setDataPath(const char* path) {
     g_dataPath = path ? path : "data.rar";
 }

@@ -5,6 +5,7 @@
 #include "demo/logo_overlay.h"
 #include "effects/tube_effect.h"
 #include "music/music_player.h"
+#include "music/sync_slots.h"
 
 namespace {
 
@@ -37,10 +38,6 @@ void prepareEffects() {
 
 }  // namespace
 
-float accentShiftedTime(float time, float k) {
-    return time + k * instHitCount[50];
-}
-
 namespace Director {
 
 PartFunction partForOrder(int order) {
@@ -48,8 +45,12 @@ PartFunction partForOrder(int order) {
 }
 
 void combineAccents() {
-    instHitCount[50] = static_cast<uint16_t>(instHitCount[44] + instHitCount[45]);
-    instSinceHit[50] = instSinceHit[44] < instSinceHit[45] ? instSinceHit[44] : instSinceHit[45];
+    using namespace SyncSlot;
+    instHitCount[kAccent] =
+        static_cast<uint16_t>(instHitCount[kSnareAccent] + instHitCount[kKickAccent]);
+    instSinceHit[kAccent] = instSinceHit[kSnareAccent] < instSinceHit[kKickAccent]
+                                ? instSinceHit[kSnareAccent]
+                                : instSinceHit[kKickAccent];
 }
 
 bool prepared() {

@@ -9,14 +9,13 @@
 #include "math/random.h"
 #include "mesh/mesh_library.h"
 #include "music/music_player.h"
+#include "music/sync_slots.h"
 #include "texture/texture_cache.h"
 
 LogoOverlay g_logoOverlay;
 
 namespace {
 
-constexpr float kTopBarBottom = 73.0f;
-constexpr float kBottomBarTop = 407.0f;
 constexpr float kPeakFall = 200.0f;  // overlay pixels per second
 constexpr float kBarWidth = 10.0f;
 
@@ -62,8 +61,8 @@ void LogoOverlay::draw(float time, float delta, int corner) {
 void LogoOverlay::drawBars(float time) {
     // The two bars scroll in opposite directions, one picture width every 20 seconds.
     g_textureCache.bind("textures\\design-clogo-bar.png");
-    drawOverlayQuadUV(0, 0, 640, kTopBarBottom, 0.05f * time, 0, 1, 1, false);
-    drawOverlayQuadUV(0, kBottomBarTop, 640, 480, -0.05f * time, 0, 1, 1, false);
+    drawOverlayQuadUV(0, 0, 640, kLetterboxTop, 0.05f * time, 0, 1, 1, false);
+    drawOverlayQuadUV(0, kLetterboxBottom, 640, 480, -0.05f * time, 0, 1, 1, false);
 }
 
 void LogoOverlay::updatePeaks(const float* spectrum, float delta) {
@@ -89,22 +88,22 @@ void LogoOverlay::drawAnalyser(float delta) {
         const float right = left + 9.0f;
         // Hanging from the top bar.
         glTexCoord2f(0, 1);
-        glVertex2f(left, kTopBarBottom);
+        glVertex2f(left, kLetterboxTop);
         glTexCoord2f(1, 1);
-        glVertex2f(right, kTopBarBottom);
+        glVertex2f(right, kLetterboxTop);
         glTexCoord2f(1, t);
-        glVertex2f(right, kTopBarBottom + h);
+        glVertex2f(right, kLetterboxTop + h);
         glTexCoord2f(0, t);
-        glVertex2f(left, kTopBarBottom + h);
+        glVertex2f(left, kLetterboxTop + h);
         // Rising from the bottom bar, mirrored: bar 0 at the right edge.
         glTexCoord2f(0, 1);
-        glVertex2f(640.0f - left, kBottomBarTop);
+        glVertex2f(640.0f - left, kLetterboxBottom);
         glTexCoord2f(1, 1);
-        glVertex2f(640.0f - right, kBottomBarTop);
+        glVertex2f(640.0f - right, kLetterboxBottom);
         glTexCoord2f(1, t);
-        glVertex2f(640.0f - right, kBottomBarTop - h);
+        glVertex2f(640.0f - right, kLetterboxBottom - h);
         glTexCoord2f(0, t);
-        glVertex2f(640.0f - left, kBottomBarTop - h);
+        glVertex2f(640.0f - left, kLetterboxBottom - h);
     }
     glEnd();
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
@@ -112,8 +111,8 @@ void LogoOverlay::drawAnalyser(float delta) {
 }
 
 void LogoOverlay::drawLogo(float time, int corner) {
-    // Every trigger of the stab instrument advances the wobble by 0.4.
-    const float spin = time + 0.4f * instHitCount[42];
+    // Every crash advances the wobble by 0.4.
+    const float spin = time + 0.4f * instHitCount[SyncSlot::kCrash];
     glClear(GL_DEPTH_BUFFER_BIT);
     glDisable(GL_TEXTURE_2D);
     glEnable(GL_LIGHTING);
@@ -121,14 +120,14 @@ void LogoOverlay::drawLogo(float time, int corner) {
     glLoadIdentity();
     glPushMatrix();
     // On a hit the logo jumps towards the screen's middle row and settles back.
-    const float bounce = 2.0f * std::exp(-2.5f * instSinceHit[42]);
+    const float bounce = 2.0f * std::exp(-2.5f * instSinceHit[SyncSlot::kCrash]);
     const CornerPlacement& place = kCorners[corner & 3];
     const float y = place.y > 0 ? place.y - bounce : place.y + bounce;
     glTranslatef(place.x, y, -35.0f);
     glRotatef(90.0f, 1, 0, 0);
     glRotatef(30.0f * std::sin(spin), 1, 0, 0);
     glRotatef(20.0f * std::cos(spin) + place.tilt, 0, 0, 1);
-    const float size = 1.0f + 2.0f * std::exp(-2.0f * instSinceHit[50]);
+    const float size = 1.0f + 2.0f * std::exp(-2.0f * instSinceHit[SyncSlot::kAccent]);
     glScalef(size, size, size);
     g_meshLibrary.draw("lwos\\c-logo.lwo", 0, false, false);
     glPopMatrix();
@@ -137,8 +136,8 @@ void LogoOverlay::drawLogo(float time, int corner) {
 }
 
 void LogoOverlay::drawFlash() {
-    // The fresher of the stab and the accents; on a tie the accents' value.
-    const float m = std::min(instSinceHit[42], instSinceHit[50]);
+    // The fresher of the crash and the accents; on a tie the accents' value.
+    const float m = std::min(instSinceHit[SyncSlot::kCrash], instSinceHit[SyncSlot::kAccent]);
     glColor4f(1.0f, 1.0f, 1.0f, 0.5f * std::exp(-0.8f * m));
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
     glEnable(GL_BLEND);

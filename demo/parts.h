@@ -20,8 +20,11 @@ void partEnvCube(float time, float frameTime);       // orders 22-23
 void partShockwave(float time, float frameTime);     // orders 24-25
 void partCredits(float time, float frameTime);       // orders 26-31
 
-// Time shifted by k per accent hit (instruments 44 and 45 together).
+// Time shifted by k per accent hit (the snare and kick accents together).
 float accentShiftedTime(float time, float k);
+
+// A letterbox picture: the named texture over the band between the logo bars.
+void drawLetterbox(const char* textureName);
 
 // Every part but one brackets its drawing with a push of all attribute groups.
 constexpr unsigned kAllAttributeGroups = 0xFFFFF;

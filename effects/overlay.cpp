@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "app/demo_window.h"
+#include "display/demo_window.h"
 
 void beginOverlay() {
     glPushAttrib(GL_ENABLE_BIT);
@@ -60,10 +60,12 @@ void drawOverlayQuad(float x0, float y0, float x1, float y1, bool blend) {
 void beginLetterboxClip() {
     // Rounded outwards, so every row the bars do not cover stays inside.
     const int height = g_demoWindow.height;
-    const int bottom = static_cast<int>(std::floor((480.0 - 407.0) * height / 480.0));
-    const int top = static_cast<int>(std::ceil((480.0 - 73.0) * height / 480.0));
+    const int bottom = static_cast<int>(std::floor((480.0 - kLetterboxBottom) * height / 480.0));
+    const int top = static_cast<int>(std::ceil((480.0 - kLetterboxTop) * height / 480.0));
     glScissor(0, bottom, g_demoWindow.width, top - bottom);
     glEnable(GL_SCISSOR_TEST);
 }
 
-void endLetterboxClip() { glDisable(GL_SCISSOR_TEST); }
+void endLetterboxClip() {
+    glDisable(GL_SCISSOR_TEST);
+}

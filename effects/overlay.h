@@ -5,6 +5,10 @@
 // Letterbox pictures, titles, credits, fades and flashes all go through here.
 #pragma once
 
+// The letterbox band between the two logo bars, in overlay y: a part's own picture fills it.
+constexpr float kLetterboxTop = 73.0f;
+constexpr float kLetterboxBottom = 407.0f;
+
 // Pushes the enable bits and both matrices and sets up the overlay projection. Depth test,
 // lighting, culling and texture generation go off; texturing, blending and the bound texture
 // stay as the caller set them.
@@ -12,7 +16,7 @@ void beginOverlay();
 // Undoes exactly one beginOverlay.
 void endOverlay();
 
-// Limits drawing to the letterbox band between the logo bars (overlay y 73 to 407), which is
+// Limits drawing to the letterbox band between the logo bars, which is
 // all a part's own picture shows of itself once the opaque bars are drawn over it: drawing
 // outside it only costs fill. endLetterboxClip lifts the limit again; the bars themselves
 // must be drawn without it.

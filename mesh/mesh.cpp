@@ -8,7 +8,6 @@
 
 #include "archive/archive.h"
 #include "platform/platform.h"
-#include "texture/asset_names.h"
 
 void Mesh::buildDisplayLists() {
     // Layers after the first missing one get no lists.
@@ -184,7 +183,7 @@ bool Mesh::loadFromMemory(const char* entryName, const uint8_t* data, size_t siz
     }
     if (status != LwoStatus::Ok) {
         const std::string what = name + " is damaged and was not loaded: " + problem;
-        showMessageWith("Object %s", what.c_str());
+        platform::showMessageWith("Object %s", what.c_str());
         clear();  // nothing half-read is left to draw
         return false;
     }
@@ -195,7 +194,7 @@ bool Mesh::loadFromMemory(const char* entryName, const uint8_t* data, size_t siz
 
 unsigned char* Mesh::readEntry(const char* entryName, size_t* size) {
     unsigned char* data = Archive::loadEntry(size, entryName);
-    if (!data) showMessageWith("Object could not be read: %s", entryName);
+    if (!data) platform::showMessageWith("Object could not be read: %s", entryName);
     return data;
 }
 

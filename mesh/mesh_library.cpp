@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "archive/archive.h"
 #include "platform/platform.h"
 
 MeshLibrary g_meshLibrary;
@@ -14,11 +15,11 @@ Mesh* MeshLibrary::find(const char* name) const {
 }
 
 bool MeshLibrary::loadFromMemory(const char* name, const uint8_t* data, size_t size) {
-    if (!name || !endsWith(name, "lwo") || !names_.claim(name)) return false;
+    if (!name || !Archive::nameEndsWith(name, "lwo") || !names_.claim(name)) return false;
     auto mesh = std::make_unique<Mesh>();
     const int64_t start = platform::counter();
     const bool loaded = mesh->loadFromMemory(names_.claimed(), data, size);
-    buildSeconds += secondsSince(start);
+    buildSeconds += platform::secondsSince(start);
     if (!loaded) return false;
     meshes_[names_.count()] = std::move(mesh);
     names_.commit();
@@ -26,11 +27,11 @@ bool MeshLibrary::loadFromMemory(const char* name, const uint8_t* data, size_t s
 }
 
 bool MeshLibrary::load(const char* name) {
-    if (!name || !endsWith(name, "lwo") || !names_.claim(name)) return false;
+    if (!name || !Archive::nameEndsWith(name, "lwo") || !names_.claim(name)) return false;
     const int64_t start = platform::counter();
     size_t size = 0;
     unsigned char* data = Mesh::readEntry(name, &size);
-    archiveSeconds += secondsSince(start);
+    archiveSeconds += platform::secondsSince(start);
     if (!data) return false;
     const bool loaded = loadFromMemory(name, data, size);
     std::free(data);
@@ -38,8 +39,8 @@ bool MeshLibrary::load(const char* name) {
 }
 
 int MeshLibrary::loadDirectory(const char* directory) {
-    return loadArchiveDirectory(
-        names_, directory, "lwo", [this](const char* name) { return load(name); }, archiveSeconds);
+    return names_.loadDirectory(
+        directory, "lwo", [this](const char* name) { return load(name); }, archiveSeconds);
 }
 
 void MeshLibrary::draw(const char* name, int layer, bool immediate, bool material) {
@@ -47,7 +48,7 @@ void MeshLibrary::draw(const char* name, int layer, bool immediate, bool materia
     if (slot < 0) {
         std::string lower = name ? name : "";
         for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        showMessageWith("Object was not found: %s\n", lower.c_str());
+        platform::showMessageWith("Object was not found: %s\n", lower.c_str());
         return;
     }
     meshes_[slot]->draw(layer, immediate, material);

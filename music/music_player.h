@@ -32,7 +32,7 @@
 #include <memory>
 #include <vector>
 
-#include "app/frame_timer.h"
+#include "display/frame_timer.h"
 #include "music/audio_handoff.h"
 #include "music/spectrum.h"
 #include "music/sync_event.h"

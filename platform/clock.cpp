@@ -42,4 +42,8 @@ bool manualClockActive() {
     return g_manual.load();
 }
 
+double secondsSince(int64_t counterStart) {
+    return double(counter() - counterStart) / double(counterFrequency());
+}
+
 }  // namespace platform

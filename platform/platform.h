@@ -92,6 +92,8 @@ void postEvent(const Event& event);
 // Shows text in a modal box with the caption "Error" and a warning icon. Where no display can
 // show it (headless drivers, no window system), the same text goes to standard error.
 void showMessage(const char* text);
+// The same with format's one %s filled with text (null reads as empty).
+void showMessageWith(const char* format, const char* text);
 
 // Tests and tools can capture messages instead of showing them; null restores the default.
 using MessageSink = void (*)(const char* text);
@@ -111,5 +113,8 @@ void useManualClock(int64_t frequency);
 void advanceManualClock(int64_t ticks);
 void useRealClock();
 bool manualClockActive();
+
+// Seconds from an earlier reading of counter() to now.
+double secondsSince(int64_t counterStart);
 
 }  // namespace platform

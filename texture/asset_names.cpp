@@ -36,13 +36,13 @@ bool AssetNames::claim(const char* name) {
     char text[64];
     if (full()) {
         std::snprintf(text, sizeof text, "Too many %ss: %%s was not loaded", kind_);
-        showMessageWith(text, name);
+        platform::showMessageWith(text, name);
         return false;
     }
     if (!lowerCaseCopy(name, names_[count_])) {
         names_[count_][0] = '\0';
         std::snprintf(text, sizeof text, "The %s name is too long: %%s was not loaded", kind_);
-        showMessageWith(text, name);
+        platform::showMessageWith(text, name);
         return false;
     }
     return true;
@@ -52,26 +52,11 @@ void AssetNames::reportFull(const char* name) const {
     char text[96];
     std::snprintf(text, sizeof text, "Too many %ss: %%s and the entries after it were not loaded",
                   kind_);
-    showMessageWith(text, name);
+    platform::showMessageWith(text, name);
 }
 
-bool endsWith(const char* text, const char* ending) {
-    const size_t length = std::strlen(text), endingLength = std::strlen(ending);
-    return length >= endingLength && std::strcmp(text + length - endingLength, ending) == 0;
-}
-
-void showMessageWith(const char* format, const char* text) {
-    char message[512];
-    std::snprintf(message, sizeof message, format, text ? text : "");
-    platform::showMessage(message);
-}
-
-double secondsSince(int64_t start) {
-    return double(platform::counter() - start) / double(platform::counterFrequency());
-}
-
-int loadArchiveDirectory(AssetNames& names, const char* directory, const char* ending,
-                         const std::function<bool(const char*)>& load, double& listSeconds) {
+int AssetNames::loadDirectory(const char* directory, const char* ending,
+                              const std::function<bool(const char*)>& load, double& listSeconds) {
     char prefix[AssetNames::kNameSize + 2];
     std::snprintf(prefix, sizeof prefix, "%s\\", directory);
     const size_t prefixLength = std::strlen(prefix);
@@ -79,14 +64,14 @@ int loadArchiveDirectory(AssetNames& names, const char* directory, const char* e
     ArchiveEntryInfo* entries = nullptr;
     const int64_t start = platform::counter();
     Archive::listEntries(Archive::dataPath(), &entries);
-    listSeconds += secondsSince(start);
+    listSeconds += platform::secondsSince(start);
 
     int loaded = 0;
     for (const ArchiveEntryInfo* e = entries; e; e = e->next) {
         if (std::strncmp(e->name, prefix, prefixLength) != 0) continue;
-        if (ending && !endsWith(e->name, ending)) continue;
-        if (names.full()) {
-            names.reportFull(e->name);
+        if (ending && !Archive::nameEndsWith(e->name, ending)) continue;
+        if (full()) {
+            reportFull(e->name);
             break;
         }
         if (load(e->name)) ++loaded;

@@ -26,6 +26,13 @@ class AssetNames {
     // Shows that an asset and everything after it was left out because the table is full.
     void reportFull(const char* name) const;
 
+    // Calls load with the stored name of every entry of the data archive that starts with
+    // directory + "\" and, when ending is given, ends with it (both compared as stored), in
+    // archive order. Stops with a message when the table is full. Returns how many loads
+    // succeeded; the time spent listing the archive is added to listSeconds.
+    int loadDirectory(const char* directory, const char* ending,
+                      const std::function<bool(const char*)>& load, double& listSeconds);
+
     bool full() const { return count_ >= kSlots; }
     int count() const { return count_; }
     const char* name(int slot) const { return names_[slot]; }
@@ -35,18 +42,3 @@ class AssetNames {
     int count_ = 0;
     char names_[kSlots][kNameSize] = {};
 };
-
-bool endsWith(const char* text, const char* ending);
-
-// Shows format with one %s filled with text.
-void showMessageWith(const char* format, const char* text);
-
-// Seconds since a reading of platform::counter().
-double secondsSince(int64_t start);
-
-// Calls load with the stored name of every entry of the data archive that starts with
-// directory + "\" and, when ending is given, ends with it (both compared case-sensitively, as
-// stored), in archive order. Stops with a message when names is full. Returns how many loads
-// succeeded; the time spent listing the archive is added to listSeconds.
-int loadArchiveDirectory(AssetNames& names, const char* directory, const char* ending,
-                         const std::function<bool(const char*)>& load, double& listSeconds);

@@ -29,7 +29,7 @@ unsigned TextureCache::find(const char* name) const {
 void TextureCache::bind(const char* name) const {
     const int slot = names_.find(name);
     if (slot < 0) {
-        showMessageWith("Texture was not found: %s\n", name);
+        platform::showMessageWith("Texture was not found: %s\n", name);
         return;
     }
     glBindTexture(GL_TEXTURE_2D, textures_[slot]);
@@ -52,8 +52,10 @@ bool TextureCache::loadFromMemory(const char* name, const unsigned char* data, s
                          ilConvertImage(IL_RGBA, IL_UNSIGNED_BYTE) == IL_TRUE;
     // PNG and JPEG decode top row first; OpenGL wants the bottom row first.
     const char* lowerName = names_.claimed();
-    if (decoded && (endsWith(lowerName, "png") || endsWith(lowerName, "jpg"))) iluFlipImage();
-    decodeSeconds += secondsSince(start);
+    if (decoded &&
+        (Archive::nameEndsWith(lowerName, "png") || Archive::nameEndsWith(lowerName, "jpg")))
+        iluFlipImage();
+    decodeSeconds += platform::secondsSince(start);
 
     // DevIL hands out a deleted image's name again, so the texture gets a name of its own.
     GLuint texture = 0;
@@ -67,7 +69,7 @@ bool TextureCache::loadFromMemory(const char* name, const unsigned char* data, s
         gluBuild2DMipmaps(GL_TEXTURE_2D, ilGetInteger(IL_IMAGE_BYTES_PER_PIXEL),
                           ilGetInteger(IL_IMAGE_WIDTH), ilGetInteger(IL_IMAGE_HEIGHT), GL_RGBA,
                           ilGetInteger(IL_IMAGE_TYPE), ilGetData());
-        mipmapSeconds += secondsSince(start);
+        mipmapSeconds += platform::secondsSince(start);
     }
     ilDeleteImages(1, &image);
 
@@ -82,9 +84,9 @@ bool TextureCache::load(const char* name) {
     const int64_t start = platform::counter();
     size_t size = 0;
     unsigned char* data = Archive::loadEntry(&size, name);
-    archiveSeconds += secondsSince(start);
+    archiveSeconds += platform::secondsSince(start);
     if (!data) {
-        showMessageWith("Texture could not be read: %s", name);
+        platform::showMessageWith("Texture could not be read: %s", name);
         return false;
     }
     const bool loaded = loadFromMemory(name, data, size);
@@ -93,7 +95,6 @@ bool TextureCache::load(const char* name) {
 }
 
 int TextureCache::loadDirectory(const char* directory) {
-    return loadArchiveDirectory(
-        names_, directory, nullptr, [this](const char* name) { return load(name); },
-        archiveSeconds);
+    return names_.loadDirectory(
+        directory, nullptr, [this](const char* name) { return load(name); }, archiveSeconds);
 }

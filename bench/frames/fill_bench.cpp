@@ -12,7 +12,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "app/demo_window.h"
+#include "display/demo_window.h"
 #include "effects/overlay.h"
 #include "math/random.h"
 

@@ -24,11 +24,11 @@
 
 #include <unistd.h>
 
-#include "app/demo_window.h"
 #include "archive/archive.h"
 #include "archive/archive_writer.h"
 #include "demo/director.h"
 #include "demo/startup.h"
+#include "display/demo_window.h"
 #include "mesh/mesh_library.h"
 #include "platform/platform.h"
 #include "tests/mesh/lwo_builder.h"

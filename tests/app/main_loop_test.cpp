@@ -17,7 +17,7 @@ struct FrameLog {
 };
 FrameLog g_log;
 
-bool recordFrame(float time, float) {
+bool recordFrame(void*, float time, float) {
     g_log.times.push_back(time);
     g_log.titles.emplace_back(platform::windowTitle(g_demoWindow.window));
     // Each frame takes a different time, so each caption differs from the last.

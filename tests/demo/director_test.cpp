@@ -6,6 +6,7 @@
 #include "demo/logo_overlay.h"
 #include "effects/tube_effect.h"
 #include "music/music_player.h"
+#include "music/sync_slots.h"
 #include "tests/support/test_support.h"
 
 namespace {
@@ -27,16 +28,16 @@ TEST(Director, EveryOrderSelectsItsPart) {
 }
 
 TEST(Director, Slot50CombinesTheTwoAccents) {
-    instHitCount[44] = 65535;
-    instHitCount[45] = 2;
-    instSinceHit[44] = 0.75f;
-    instSinceHit[45] = 0.25f;
+    instHitCount[SyncSlot::kSnareAccent] = 65535;
+    instHitCount[SyncSlot::kKickAccent] = 2;
+    instSinceHit[SyncSlot::kSnareAccent] = 0.75f;
+    instSinceHit[SyncSlot::kKickAccent] = 0.25f;
     Director::combineAccents();
-    EXPECT_EQ(instHitCount[50], 1);  // the 16-bit sum wraps
-    EXPECT_EQ(instSinceHit[50], 0.25f);
-    instSinceHit[44] = 0.125f;
+    EXPECT_EQ(instHitCount[SyncSlot::kAccent], 1);  // the 16-bit sum wraps
+    EXPECT_EQ(instSinceHit[SyncSlot::kAccent], 0.25f);
+    instSinceHit[SyncSlot::kSnareAccent] = 0.125f;
     Director::combineAccents();
-    EXPECT_EQ(instSinceHit[50], 0.125f);
+    EXPECT_EQ(instSinceHit[SyncSlot::kAccent], 0.125f);
     EXPECT_FLOAT_EQ(accentShiftedTime(10.0f, 34.6f), 10.0f + 34.6f);
 }
 

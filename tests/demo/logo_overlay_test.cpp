@@ -6,10 +6,11 @@
 
 #include <gtest/gtest.h>
 
-#include "app/demo_window.h"
 #include "demo/logo_overlay.h"
+#include "display/demo_window.h"
 #include "mesh/mesh_library.h"
 #include "music/music_player.h"
+#include "music/sync_slots.h"
 #include "tests/mesh/lwo_builder.h"
 #include "tests/support/test_support.h"
 #include "tests/texture/test_images.h"
@@ -116,8 +117,8 @@ TEST_P(LogoOverlayTest, FlashFollowsTheFresherOfTheStabAndTheAccents) {
                  {3.0f, 0.5f, 0.5 * std::exp(-0.4)}};
     for (const auto& c : cases) {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        instSinceHit[42] = c.since42;
-        instSinceHit[50] = c.since50;
+        instSinceHit[SyncSlot::kCrash] = c.since42;
+        instSinceHit[SyncSlot::kAccent] = c.since50;
         g_logoOverlay.draw(0.0f, 0.0f, 2);
         EXPECT_NEAR(brightness(320, 240), 255 * c.alpha, 3) << c.since42 << " " << c.since50;
     }
@@ -137,12 +138,13 @@ TEST_P(LogoOverlayTest, LogoJumpsTowardsTheMiddleRowOnAHit) {
                    {3, 0, 240, 320, 480, -1}};
     for (const auto& c : corners) {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        instSinceHit[42] = 1000.0f;
+        instSinceHit[SyncSlot::kCrash] = 1000.0f;
         g_logoOverlay.draw(time, 0.0f, c.corner);
         const double resting = logoCentreY(c.x0, c.y0, c.x1, c.y1);
 
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        instSinceHit[42] = 0.0f;  // just hit: the whole jump (and a flash over everything)
+        instSinceHit[SyncSlot::kCrash] =
+            0.0f;  // just hit: the whole jump (and a flash over everything)
         g_logoOverlay.draw(time, 0.0f, c.corner);
         const double hit = logoCentreY(c.x0, c.y0, c.x1, c.y1);
         ASSERT_GT(resting, 0) << c.corner;

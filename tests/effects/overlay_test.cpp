@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/demo_window.h"
+#include "display/demo_window.h"
 #include "effects/overlay.h"
 #include "effects/sprites.h"
 #include "effects/tube_effect.h"

@@ -5,8 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include "app/demo_window.h"
 #include "archive/archive.h"
+#include "display/demo_window.h"
 #include "mesh/mesh_library.h"
 #include "tests/mesh/lwo_builder.h"
 #include "tests/support/test_support.h"

@@ -6,15 +6,15 @@
 #include <iterator>
 #include <string>
 
+#include "music/sync_slots.h"
 #include "tools/musicgen/arranger.h"
 #include "tools/musicgen/render.h"
+#include "tools/musicgen/score.h"
 
 namespace {
 
 constexpr int kOrders = 32;
-// The instruments the pictures follow (0-based).
-constexpr int kTitleImpact = 8, kTitleStab = 9, kCrash = 42, kSnareAccent = 44, kKickAccent = 45,
-              kCombinedSlot = 50;
+using namespace SyncSlot;
 
 bool isJumpOrder(int order) {
     return (order >= 8 && order <= 12) || (order >= 22 && order <= 25);
@@ -77,6 +77,27 @@ TEST_F(ProductionMusic, PlaysItsThirtyTwoOrdersOnceToTheEnd) {
     EXPECT_NEAR(song_->seconds, 256.3, 0.5);
 }
 
+TEST_F(ProductionMusic, TheNamedSyncSlotsHoldTheInstrumentsTheirNamesPromise) {
+    score::Score score;
+    std::string error;
+    ASSERT_TRUE(score::parseFile(PALISADE_MUSIC_SCORE, score, error)) << error;
+    const struct {
+        int slot;
+        const char* name;
+    } expected[] = {{kTitleImpact, "impact"},
+                    {kTitleStab, "stab"},
+                    {kCrash, "crash"},
+                    {kSnareAccent, "snare_acc"},
+                    {kKickAccent, "kick_acc"}};
+    for (const auto& e : expected) {
+        const score::InstrumentDef* instrument = score.findInstrument(e.name);
+        ASSERT_NE(instrument, nullptr) << e.name;
+        EXPECT_EQ(instrument->slot, e.slot) << e.name;
+    }
+    for (const score::InstrumentDef& instrument : score.instruments)
+        EXPECT_NE(instrument.slot, kAccent) << "the director writes slot " << kAccent;
+}
+
 TEST_F(ProductionMusic, StrikesTheSyncInstrumentsWhereThePicturesWantThem) {
     ASSERT_TRUE(rendered_);
     for (int o = 0; o < kOrders; ++o) {
@@ -98,7 +119,7 @@ TEST_F(ProductionMusic, StrikesTheSyncInstrumentsWhereThePicturesWantThem) {
         } else {
             EXPECT_LE(accents, 2) << "order " << o;  // sparingly elsewhere
         }
-        EXPECT_EQ(hits(o, kCombinedSlot), 0) << "order " << o;
+        EXPECT_EQ(hits(o, kAccent), 0) << "order " << o;
     }
 }
 

@@ -5,7 +5,7 @@
 
 #include <cstdio>
 
-#include "app/demo_window.h"
+#include "display/demo_window.h"
 #include "platform/platform.h"
 
 namespace testsupport {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/frame_timer.h"
+#include "display/frame_timer.h"
 #include "platform/platform.h"
 
 namespace {

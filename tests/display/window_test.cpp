@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/demo_window.h"
+#include "display/demo_window.h"
 #include "tests/support/test_support.h"
 
 namespace {

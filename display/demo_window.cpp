@@ -1,4 +1,4 @@
-#include "app/demo_window.h"
+#include "display/demo_window.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>

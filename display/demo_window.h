@@ -5,7 +5,7 @@
 // a smaller one.
 #pragma once
 
-#include "app/frame_timer.h"
+#include "display/frame_timer.h"
 #include "platform/platform.h"
 
 class DemoWindow {

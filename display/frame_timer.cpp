@@ -1,4 +1,4 @@
-#include "app/frame_timer.h"
+#include "display/frame_timer.h"
 
 #include <cmath>
 
