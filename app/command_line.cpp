@@ -68,6 +68,9 @@ bool parseCommandLine(int argc, const char* const* argv, LaunchOptions& o, std::
             o.fullscreen = true;
         } else if (arg == "--no-dialog") {
             o.noDialog = true;
+        } else if (arg == "--effect") {
+            if (!needs(value && *value, "an effect name (--effect list names them)")) return false;
+            o.effect = argv[i];
         } else if (arg == "--data") {
             if (!needs(value && *value, "an archive path")) return false;
             o.dataPath = argv[i];
@@ -124,6 +127,10 @@ const char* usageText() {
            "  --depth 16|32      colour depth in bits\n"
            "  --fullscreen       full screen (at --window's size, or 640x480)\n"
            "  --no-dialog        never show the settings dialog (the program has none yet)\n"
+           "\n"
+           "Effects:\n"
+           "  --effect NAME      draw one effect alone, full screen, instead of the demo\n"
+           "                     (real time, or with --capture/--measure); list: the names\n"
            "\n"
            "Data and position:\n"
            "  --data FILE        archive with the production's assets (default data.rar)\n"

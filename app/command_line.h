@@ -19,6 +19,8 @@ struct LaunchOptions {
     bool fullscreen = false;  // --fullscreen
     bool noDialog = false;    // --no-dialog
 
+    std::string effect;  // --effect NAME: one effect alone ("list" prints the names)
+
     std::string dataPath = "data.rar";  // --data FILE
     int startOrder = -1;                // --start-order N; -1: from the start
 

@@ -9,6 +9,7 @@
 #include "app/main_loop.h"
 #include "archive/archive.h"
 #include "demo/director.h"
+#include "demo/effect_catalog.h"
 #include "demo/startup.h"
 #include "display/demo_window.h"
 #include "music/music_player.h"
@@ -37,6 +38,16 @@ bool directorFrame(void*, float time, float frameTime) {
     return Director::frame(time, frameTime);
 }
 
+bool effectFrame(void* entry, float time, float frameTime) {
+    drawEffectFrame(*static_cast<const EffectEntry*>(entry), time, frameTime);
+    return true;
+}
+
+void listEffects(FILE* out) {
+    for (int i = 0; i < effectCount(); ++i)
+        std::fprintf(out, "  %-18s %s\n", effectAt(i).name, effectAt(i).description);
+}
+
 // Puts the song at the start of an order; the time it starts at, or -1 after a message.
 double seekToStartOrder(int order) {
     const double seconds = g_musicPlayer.seekToOrder(order);
@@ -62,6 +73,17 @@ int main(int argc, char** argv) {
         std::printf("palisade %s\n", PALISADE_VERSION);
         return 0;
     }
+    const EffectEntry* effect = nullptr;
+    if (options.effect == "list") {
+        listEffects(stdout);
+        return 0;
+    }
+    if (!options.effect.empty() && !(effect = findEffect(options.effect.c_str()))) {
+        std::fprintf(stderr, "palisade: no effect named '%s'; the effects are:\n",
+                     options.effect.c_str());
+        listEffects(stderr);
+        return 2;
+    }
     Archive::setDataPath(options.dataPath.c_str());
     applyDisplayOptions(options, g_demoWindow);
     if (options.lockstep()) {
@@ -84,11 +106,14 @@ int main(int argc, char** argv) {
     const double startSeconds =
         options.startOrder >= 0 ? seekToStartOrder(options.startOrder) : 0.0;
 
+    // One effect alone, or the production.
+    const FrameFunction draw = effect ? effectFrame : directorFrame;
+    void* const user = const_cast<EffectEntry*>(effect);
     int status = 0;
     if (options.lockstep()) {
-        status = runLockstep(options, g_demoWindow, directorFrame, nullptr, startSeconds);
+        status = runLockstep(options, g_demoWindow, draw, user, startSeconds);
     } else {
-        MainLoop loop(g_demoWindow, directorFrame);
+        MainLoop loop(g_demoWindow, draw, user);
         loop.start(startSeconds);
         while (loop.iterate()) {
         }

@@ -1,10 +1,14 @@
 #!/bin/sh
-# Frame rate of the opening (orders 0-6, the first 56 seconds) drawn in lockstep without
-# writing files, beside cleared frames only as the reference, at two window sizes.
+# Frame rate of every part over its own orders, drawn in lockstep without writing files,
+# beside cleared frames only as the reference, at two window sizes. One row per part.
 #
-#   bench/frames/frames_bench.sh [BUILD_DIR]      (default: build)
+#   bench/frames/frames_bench.sh [BUILD_DIR] [PART...]     (default: build, every part)
+#
+# SECONDS_PER_ORDER (default 8, a whole order) shortens each part's span for a quick look;
+# FPS (default 30) is the lockstep clock's rate.
 set -eu
 build=${1:-build}
+[ $# -gt 0 ] && shift
 bin="$build/bin"
 [ -x "$bin/palisade" ] && [ -f "$bin/data.rar" ] || {
     echo "frames_bench: build first (make build); no $bin/palisade or $bin/data.rar" >&2
@@ -12,15 +16,34 @@ bin="$build/bin"
 }
 export SDL_VIDEODRIVER=${SDL_VIDEODRIVER:-offscreen}
 export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
+per_order=${SECONDS_PER_ORDER:-8}
+fps=${FPS:-30}
+
+# name, first order, number of orders
+parts="tube-intro:0:4 tube-arrows:4:3 title:7:1 twist-torus:8:2 metaballs:10:1 spheres:11:2
+arrow-shock:13:3 heart:16:4 zoom-feedback:20:2 env-cube:22:2 shockwave:24:2 credits:26:6"
 
 rate() {  # the frames-per-second figure of a --measure run
     (cd "$bin" && ./palisade --no-dialog --measure "$@") | sed -n 's/.*: \([0-9.]*\) frames per second.*/\1/p'
 }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.3f", (b > 0 ? a / b : 0) }'; }
+wanted() {  # whether a part was asked for (every part when none was named)
+    [ -z "$selection" ] && return 0
+    for w in $selection; do [ "$w" = "$1" ] && return 0; done
+    return 1
+}
+selection="$*"
 
-printf '%-10s %14s %14s %8s\n' size "opening fps" "cleared fps" ratio
 for size in 640x480 1024x768; do
     reference=$(rate --window "$size" --clear-only --frames 600)
-    opening=$(rate --window "$size" --fps 30 --duration 56)
-    printf '%-10s %14s %14s %8s\n' "$size" "$opening" "$reference" \
-        "$(awk -v a="$opening" -v b="$reference" 'BEGIN { printf "%.3f", a / b }')"
+    printf '\n%s (cleared frames: %s fps)\n' "$size" "$reference"
+    printf '%-14s %7s %10s %8s\n' part orders fps ratio
+    for entry in $parts; do
+        name=${entry%%:*}; rest=${entry#*:}; first=${rest%%:*}; count=${rest#*:}
+        wanted "$name" || continue
+        seconds=$(awk -v n="$count" -v s="$per_order" 'BEGIN { print n * s }')
+        fps_part=$(rate --window "$size" --fps "$fps" --start-order "$first" --duration "$seconds")
+        printf '%-14s %7s %10s %8s\n' "$name" "$first-$((first + count - 1))" "$fps_part" \
+            "$(ratio "$fps_part" "$reference")"
+    done
 done

@@ -1,0 +1,24 @@
+// effect_catalog.h - every effect of the library and of the production, by name, so that each
+// can be drawn alone (palisade --effect NAME): looked at, captured and measured on its own.
+//
+// An entry prepares its effect the way the director would and draws one frame of it full
+// screen, setting the camera, texture and transform the effect expects, over the cleared
+// frame, without the letterbox or the shared overlay.
+#pragma once
+
+struct EffectEntry {
+    const char* name;         // what --effect takes, lower case
+    const char* description;  // one line for --effect list
+    void (*prepare)();        // one-time work, run before the first frame
+    void (*draw)(float time, float frameTime);
+};
+
+// The entries, in the order --effect list prints them.
+int effectCount();
+const EffectEntry& effectAt(int index);
+// The entry of that name, or null.
+const EffectEntry* findEffect(const char* name);
+
+// One frame of an effect alone: clears, brings the sync data up to date (so effects that
+// follow the music still do) and draws the entry. Prepares it on the first call.
+void drawEffectFrame(const EffectEntry& entry, float time, float frameTime);
