@@ -22,8 +22,10 @@ class TubeEffect : public Effect {
     // Unit radial directions of the ring points.
     Vector3 ringNormals[kRingPoints];
 
-  private:
+    // Fills ringPoints with one tube swaying at phase (the processor work of a tube).
     void buildTube(float phase);
+
+  private:
     void drawTube() const;
 };
 
