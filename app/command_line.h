@@ -33,6 +33,11 @@ struct LaunchOptions {
     double duration = -1.0;  // --duration S
 
     bool lockstep() const { return !captureDir.empty() || measure; }
+    // The settings dialog opens unless the display was chosen here already (or refused), or
+    // the run is in lockstep.
+    bool dialogWanted() const {
+        return !noDialog && !windowGiven && !depthGiven && !fullscreen && !lockstep();
+    }
     // Number of frames a lockstep run draws.
     int lockstepFrames() const;
 };

@@ -7,6 +7,7 @@
 #include "app/command_line.h"
 #include "app/lockstep_run.h"
 #include "app/main_loop.h"
+#include "app/settings_dialog.h"
 #include "archive/archive.h"
 #include "demo/director.h"
 #include "demo/effect_catalog.h"
@@ -85,6 +86,10 @@ int main(int argc, char** argv) {
         return 2;
     }
     Archive::setDataPath(options.dataPath.c_str());
+    // Cancel ends the program before any window exists; a dialog that cannot open leaves
+    // the defaults.
+    if (options.dialogWanted() && runSettingsDialog(g_demoWindow) == SettingsResult::Cancel)
+        return 0;
     applyDisplayOptions(options, g_demoWindow);
     if (options.lockstep()) {
         // Every clock follows the frames from here on, and the music is mixed in step.

@@ -9,6 +9,10 @@ pkg_check_modules(GLU REQUIRED IMPORTED_TARGET glu)
 pkg_check_modules(OPENMPT REQUIRED IMPORTED_TARGET libopenmpt)
 pkg_check_modules(KISSFFT REQUIRED IMPORTED_TARGET kissfft-float)
 pkg_check_modules(SNDFILE REQUIRED IMPORTED_TARGET sndfile)
+pkg_check_modules(IMGUI REQUIRED IMPORTED_TARGET imgui)
+
+# The DejaVu faces of fonts-dejavu-core: the generated artwork's text and the settings dialog's.
+set(PALISADE_FONT_DIR /usr/share/fonts/truetype/dejavu CACHE PATH "Where the DejaVu fonts are")
 
 # DevIL: its pkg-config file for ILUT is broken on Debian, so the libraries are found by name
 # and wrapped as DevIL::IL, DevIL::ILU and DevIL::ILUT.

@@ -30,6 +30,9 @@ struct WindowDesc {
 
 // Starts the video subsystem. Safe to call more than once.
 bool initVideo();
+// True where windows reach no person (SDL's offscreen and dummy drivers): nobody could answer
+// a dialog or read a message box there.
+bool videoIsHeadless();
 
 // Full screen only, before the window exists: checks that the display offers
 // width x height (at colorBits where it can) and remembers the mode for createWindow.
@@ -72,7 +75,14 @@ enum class EventKind {
 
 enum Key : int {
     KeyUnknown = 0,
+    KeyTab = 9,
+    KeyEnter = 13,
     KeyEscape = 27,
+    KeySpace = 32,
+    KeyLeft = 37,
+    KeyUp = 38,
+    KeyRight = 39,
+    KeyDown = 40,
 };
 
 struct Event {

@@ -192,13 +192,13 @@ namespace {
 
 MessageSink g_messageSink = nullptr;
 
-bool headlessVideoDriver() {
+}  // namespace
+
+bool videoIsHeadless() {
     const char* driver = SDL_GetCurrentVideoDriver();
     if (!driver) driver = std::getenv("SDL_VIDEODRIVER");
     return driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
 }
-
-}  // namespace
 
 void setMessageSink(MessageSink sink) {
     g_messageSink = sink;
@@ -209,7 +209,7 @@ void showMessage(const char* text) {
         g_messageSink(text);
         return;
     }
-    if (!headlessVideoDriver() &&
+    if (!videoIsHeadless() &&
         SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_WARNING, "Error", text, nullptr) == 0) {
         return;
     }
