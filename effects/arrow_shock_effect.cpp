@@ -35,11 +35,12 @@ void ripplesAround(const double distance[3], double ripple[3]) {
             ripple[k] = ArrowShockEffect::strikeRipple(distance[k]);
             continue;
         }
+        // Multiplications by the reciprocals: divisions would cost more than the rest.
         const double x2 = x * x;
-        const double sinX = x * (1.0 - x2 / 6.0 * (1.0 - x2 / 20.0));
-        const double cosX = 1.0 - x2 / 2.0 * (1.0 - x2 / 12.0 * (1.0 - x2 / 30.0));
+        const double sinX = x * (1.0 - x2 * (1.0 / 6.0) * (1.0 - x2 * (1.0 / 20.0)));
+        const double cosX = 1.0 - x2 * 0.5 * (1.0 - x2 * (1.0 / 12.0) * (1.0 - x2 * (1.0 / 30.0)));
         const double z = -1.8 * hair;
-        const double expZ = 1.0 + z * (1.0 + z / 2.0 * (1.0 + z / 3.0 * (1.0 + z / 4.0)));
+        const double expZ = 1.0 + z * (1.0 + z * 0.5 * (1.0 + z * (1.0 / 3.0) * (1.0 + z * 0.25)));
         ripple[k] = (s * cosX + c * sinX) * (e * expZ);
     }
 }
