@@ -3,6 +3,10 @@
 #include <GL/gl.h>
 
 #include "demo/logo_overlay.h"
+#include "effects/arrow_field_effect.h"
+#include "effects/arrow_shock_effect.h"
+#include "effects/shockwave_effect.h"
+#include "effects/sky_particle_effect.h"
 #include "effects/tube_effect.h"
 #include "music/music_player.h"
 #include "music/sync_slots.h"
@@ -32,6 +36,10 @@ bool g_prepared = false;
 // One-time preparation of everything the parts draw, in a fixed order. The effects of the
 // later parts join this list, in their places, as they arrive in the engine.
 void prepareEffects() {
+    g_shockwave.prepare();
+    g_arrowShock.prepare();
+    g_skyParticles.prepare();
+    g_arrowField.prepare();
     g_tube.prepare();
     g_logoOverlay.prepare();
 }

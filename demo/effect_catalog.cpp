@@ -8,6 +8,10 @@
 
 #include "demo/director.h"
 #include "demo/parts.h"
+#include "effects/arrow_field_effect.h"
+#include "effects/arrow_shock_effect.h"
+#include "effects/shockwave_effect.h"
+#include "effects/sky_particle_effect.h"
 #include "effects/tube_effect.h"
 #include "music/music_player.h"
 
@@ -16,6 +20,38 @@ namespace {
 // --- Drawing each effect alone ---------------------------------------------------------------
 // One small function per effect: its camera and state as its part sets them, minus the
 // letterbox and the overlay.
+
+void prepareArrowField() {
+    g_arrowField.prepare();
+}
+void drawArrowField(float time, float frameTime) {
+    // From outside the cube, which the flying object never leaves.
+    glTranslatef(0.0f, 0.0f, -60.0f);
+    g_arrowField.render(time, frameTime);
+}
+
+void prepareArrowShock() {
+    g_arrowShock.prepare();
+}
+void drawArrowShock(float time, float frameTime) {
+    glTranslatef(0.5f, 0.0f, -5.0f);
+    g_arrowShock.render(time, frameTime);
+}
+
+void prepareShockwave() {
+    g_shockwave.prepare();
+}
+void drawShockwave(float time, float frameTime) {
+    glTranslatef(-0.9f, 0.0f, -4.0f);
+    g_shockwave.render(time, frameTime);
+}
+
+void prepareSkyParticles() {
+    g_skyParticles.prepare();
+}
+void drawSkyParticles(float time, float frameTime) {
+    g_skyParticles.render(time, frameTime);  // places its own camera
+}
 
 void prepareTube() {
     g_tube.prepare();
@@ -27,6 +63,13 @@ void drawTube(float time, float frameTime) {
 
 // Keep in alphabetical order.
 const EffectEntry kEffects[] = {
+    {"arrow-field", "64 arrows turning towards an object on a Lissajous path (never in a part)",
+     prepareArrowField, drawArrowField},
+    {"arrow-shock", "four arrows striking a rippling sphere-mapped sphere", prepareArrowShock,
+     drawArrowShock},
+    {"shockwave", "a sphere-mapped sphere whose radius ripples", prepareShockwave, drawShockwave},
+    {"sky-particles", "the scrolling sky, two cloud fountains and the end picture",
+     prepareSkyParticles, drawSkyParticles},
     {"tube", "sixteen swaying sphere-mapped tubes, seen from inside the ring", prepareTube,
      drawTube},
 };

@@ -4,6 +4,7 @@
 
 #include "demo/director.h"
 #include "demo/logo_overlay.h"
+#include "effects/sky_particle_effect.h"
 #include "effects/tube_effect.h"
 #include "music/music_player.h"
 #include "music/sync_slots.h"
@@ -54,6 +55,7 @@ TEST(Director, FirstFramePreparesEvenWithoutMusicAndStaysCleared) {
     EXPECT_TRUE(Director::prepared());
     EXPECT_EQ(g_logoOverlay.barPeak[5], 0.0f);
     EXPECT_NEAR(g_tube.ringNormals[2].z, 1.0f, 1e-6f);
+    EXPECT_EQ(g_skyParticles.emitters[1].capacity, 30);
 
     glColor3f(1, 1, 1);
     glClearColor(1, 0, 0, 1);
