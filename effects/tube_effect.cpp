@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "effects/sphere_map.h"
 #include "math/random.h"
 #include "texture/texture_cache.h"
 
@@ -65,10 +66,7 @@ void TubeEffect::render(float time, float) {
     glPushAttrib(GL_ENABLE_BIT);
     glDisable(GL_LIGHTING);
     glEnable(GL_TEXTURE_2D);
-    glTexGeni(GL_S, GL_TEXTURE_GEN_MODE, GL_SPHERE_MAP);
-    glTexGeni(GL_T, GL_TEXTURE_GEN_MODE, GL_SPHERE_MAP);
-    glEnable(GL_TEXTURE_GEN_S);
-    glEnable(GL_TEXTURE_GEN_T);
+    enableSphereMapping();
     g_textureCache.bind("textures\\testenvmap.jpg");
 
     // Same layout every frame; the generator moves on from where it was.
