@@ -3,6 +3,9 @@
 #include <GL/gl.h>
 
 #include "demo/logo_overlay.h"
+#include "demo/twist_mesh.h"
+#include "effects/spike_ball_effect.h"
+#include "effects/star_mesh_effect.h"
 #include "effects/tube_effect.h"
 #include "music/music_player.h"
 #include "music/sync_slots.h"
@@ -32,8 +35,12 @@ bool g_prepared = false;
 // One-time preparation of everything the parts draw, in a fixed order. The effects of the
 // later parts join this list, in their places, as they arrive in the engine.
 void prepareEffects() {
+    g_starMesh.prepare();
+    g_starMesh.setObjectName("lwos\\star.lwo");
+    g_twistTorus.load("lwos\\torus-loop-meta.lwo");
     g_tube.prepare();
     g_logoOverlay.prepare();
+    g_spikeBall.load("lwos\\spikeball.lwo");
 }
 
 }  // namespace

@@ -16,12 +16,6 @@ void overlayOnly(float time, float frameTime, int corner) {
 
 }  // namespace
 
-void partTitle(float time, float frameTime) {
-    overlayOnly(time, frameTime, 2);
-}
-void partTwistTorus(float time, float frameTime) {
-    overlayOnly(accentShiftedTime(time, 34.6f), frameTime, 3);
-}
 void partMetaballs(float time, float frameTime) {
     overlayOnly(accentShiftedTime(time, 34.6f), frameTime, 0);
 }
@@ -30,9 +24,6 @@ void partSpheres(float time, float frameTime) {
 }
 void partArrowShock(float time, float frameTime) {
     overlayOnly(time, frameTime, 2);
-}
-void partHeart(float time, float frameTime) {
-    g_logoOverlay.draw(time, frameTime, 3);
 }
 void partZoomFeedback(float time, float frameTime) {
     overlayOnly(time, frameTime, 0);
