@@ -3,10 +3,13 @@
 #include <GL/gl.h>
 
 #include "demo/logo_overlay.h"
+#include "demo/twist_mesh.h"
 #include "effects/arrow_field_effect.h"
 #include "effects/arrow_shock_effect.h"
 #include "effects/shockwave_effect.h"
 #include "effects/sky_particle_effect.h"
+#include "effects/spike_ball_effect.h"
+#include "effects/star_mesh_effect.h"
 #include "effects/tube_effect.h"
 #include "music/music_player.h"
 #include "music/sync_slots.h"
@@ -36,12 +39,16 @@ bool g_prepared = false;
 // One-time preparation of everything the parts draw, in a fixed order. The effects of the
 // later parts join this list, in their places, as they arrive in the engine.
 void prepareEffects() {
+    g_starMesh.prepare();
+    g_starMesh.setObjectName("lwos\\star.lwo");
     g_shockwave.prepare();
     g_arrowShock.prepare();
     g_skyParticles.prepare();
     g_arrowField.prepare();
+    g_twistTorus.load("lwos\\torus-loop-meta.lwo");
     g_tube.prepare();
     g_logoOverlay.prepare();
+    g_spikeBall.load("lwos\\spikeball.lwo");
 }
 
 }  // namespace

@@ -8,12 +8,16 @@
 
 #include "demo/director.h"
 #include "demo/parts.h"
+#include "demo/twist_mesh.h"
 #include "effects/arrow_field_effect.h"
 #include "effects/arrow_shock_effect.h"
 #include "effects/shockwave_effect.h"
 #include "effects/sky_particle_effect.h"
+#include "effects/spike_ball_effect.h"
+#include "effects/star_mesh_effect.h"
 #include "effects/tube_effect.h"
 #include "music/music_player.h"
+#include "texture/texture_cache.h"
 
 namespace {
 
@@ -53,12 +57,41 @@ void drawSkyParticles(float time, float frameTime) {
     g_skyParticles.render(time, frameTime);  // places its own camera
 }
 
+void prepareSpikeBall() {
+    g_spikeBall.load("lwos\\spikeball.lwo");
+}
+void drawSpikeBall(float time, float frameTime) {
+    glTranslatef(2.0f, 0.0f, -7.0f);
+    g_textureCache.bind("textures\\testenvmap-red.jpg");
+    g_spikeBall.render(time, frameTime, 0.6f);
+}
+
+void prepareStarMesh() {
+    g_starMesh.prepare();
+    g_starMesh.setObjectName("lwos\\star.lwo");
+}
+void drawStarMesh(float time, float frameTime) {
+    glTranslatef(0.0f, 0.0f, -9.0f);
+    glRotatef(40.0f * time, 0, 1, 0);
+    g_textureCache.bind("textures\\testenvmap.jpg");  // kept for the first ten seconds
+    g_starMesh.render(time, frameTime);
+}
+
 void prepareTube() {
     g_tube.prepare();
 }
 void drawTube(float time, float frameTime) {
     gluLookAt(5.0 * std::sin(0.6 * time), 0.0, 5.0 * std::sin(time), 0.0, 20.0, 0.0, 1.0, 0.0, 0.0);
     g_tube.render(time, frameTime);
+}
+
+void prepareTwistTorus() {
+    g_twistTorus.load("lwos\\torus-loop-meta.lwo");
+}
+void drawTwistTorus(float time, float frameTime) {
+    g_textureCache.bind("textures\\testenvmap-green.jpg");
+    glTranslatef(0.0f, 0.0f, -3.5f);
+    g_twistTorus.draw(time, frameTime, 1.4f);
 }
 
 // Keep in alphabetical order.
@@ -70,8 +103,14 @@ const EffectEntry kEffects[] = {
     {"shockwave", "a sphere-mapped sphere whose radius ripples", prepareShockwave, drawShockwave},
     {"sky-particles", "the scrolling sky, two cloud fountains and the end picture",
      prepareSkyParticles, drawSkyParticles},
+    {"spike-ball", "twisting ball of 37 spikes with a greeting strip at every tip",
+     prepareSpikeBall, drawSpikeBall},
+    {"star-mesh", "star object as big red points, then mirroring a texture that changes every 10 s",
+     prepareStarMesh, drawStarMesh},
     {"tube", "sixteen swaying sphere-mapped tubes, seen from inside the ring", prepareTube,
      drawTube},
+    {"twist-torus", "torus knot wringing itself, each point turning later the farther out it is",
+     prepareTwistTorus, drawTwistTorus},
 };
 
 constexpr int kCount = static_cast<int>(sizeof kEffects / sizeof kEffects[0]);

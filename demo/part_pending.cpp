@@ -16,20 +16,11 @@ void overlayOnly(float time, float frameTime, int corner) {
 
 }  // namespace
 
-void partTitle(float time, float frameTime) {
-    overlayOnly(time, frameTime, 2);
-}
-void partTwistTorus(float time, float frameTime) {
-    overlayOnly(accentShiftedTime(time, 34.6f), frameTime, 3);
-}
 void partMetaballs(float time, float frameTime) {
     overlayOnly(accentShiftedTime(time, 34.6f), frameTime, 0);
 }
 void partSpheres(float time, float frameTime) {
     overlayOnly(accentShiftedTime(time, 34.6f), frameTime, 1);
-}
-void partHeart(float time, float frameTime) {
-    g_logoOverlay.draw(time, frameTime, 3);
 }
 void partZoomFeedback(float time, float frameTime) {
     overlayOnly(time, frameTime, 0);

@@ -2,17 +2,19 @@
 
 #include <GL/gl.h>
 
+void setBillboardCorners(BillboardFrame& frame, const Vector3& r, const Vector3& u) {
+    frame.corners[0] = Vector3(-r.x - u.x, -r.y - u.y, -r.z - u.z);
+    frame.corners[1] = Vector3(r.x - u.x, r.y - u.y, r.z - u.z);
+    frame.corners[2] = Vector3(r.x + u.x, r.y + u.y, r.z + u.z);
+    frame.corners[3] = Vector3(-r.x + u.x, -r.y + u.y, -r.z + u.z);
+}
+
 void captureBillboardFrame(BillboardFrame& frame) {
     glGetFloatv(GL_MODELVIEW_MATRIX, frame.modelview.m);
     const float* m = frame.modelview.m;
     frame.right = Vector3(m[0], m[4], m[8]);
     frame.up = Vector3(m[1], m[5], m[9]);
-    const Vector3& r = frame.right;
-    const Vector3& u = frame.up;
-    frame.corners[0] = Vector3(-r.x - u.x, -r.y - u.y, -r.z - u.z);
-    frame.corners[1] = Vector3(r.x - u.x, r.y - u.y, r.z - u.z);
-    frame.corners[2] = Vector3(r.x + u.x, r.y + u.y, r.z + u.z);
-    frame.corners[3] = Vector3(-r.x + u.x, -r.y + u.y, -r.z + u.z);
+    setBillboardCorners(frame, frame.right, frame.up);
 
     glPushAttrib(GL_ALL_ATTRIB_BITS);
     glDisable(GL_LIGHTING);

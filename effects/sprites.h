@@ -10,6 +10,10 @@
 
 void captureBillboardFrame(BillboardFrame& frame);
 
+// The four corner offsets -right-up, right-up, right+up, -right+up; captureBillboardFrame sets
+// them from the camera's own axes, a caller may set stretched ones for its sprites.
+void setBillboardCorners(BillboardFrame& frame, const Vector3& right, const Vector3& up);
+
 // One sprite centred at p with half-size s: the corners p + s * corner[k] with texture
 // coordinates (0,0), (1,0), (1,1), (0,1); the colour (white at alpha) is set first.
 void emitSprite(const BillboardFrame& frame, const Vector3& p, float halfSize, float alpha);

@@ -1,14 +1,22 @@
 #include <GL/gl.h>
 
+#include <string>
+
 #include <gtest/gtest.h>
 
+#include "archive/archive.h"
 #include "demo/director.h"
 #include "demo/logo_overlay.h"
+#include "demo/twist_mesh.h"
 #include "effects/sky_particle_effect.h"
+#include "effects/spike_ball_effect.h"
+#include "effects/star_mesh_effect.h"
 #include "effects/tube_effect.h"
 #include "music/music_player.h"
 #include "music/sync_slots.h"
 #include "tests/support/test_support.h"
+#include "tests/texture/test_images.h"
+#include "texture/texture_cache.h"
 
 namespace {
 
@@ -42,10 +50,11 @@ TEST(Director, Slot50CombinesTheTwoAccents) {
     EXPECT_FLOAT_EQ(accentShiftedTime(10.0f, 34.6f), 10.0f + 34.6f);
 }
 
-TEST(Director, FirstFramePreparesEvenWithoutMusicAndStaysCleared) {
+TEST(Director, FirstFramePreparesEvenWithoutMusicOrObjectsAndStaysCleared) {
     ASSERT_TRUE(testsupport::ensureGlContext());
     testsupport::MessageCapture capture;
     ASSERT_LT(g_musicPlayer.getOrder(), 0);  // nothing loaded: no valid order
+    Archive::setDataPath("no-such-archive.rar");
     g_logoOverlay.barPeak[5] = 77.0f;
     glClearColor(0, 0, 0, 1);
     glColor3f(1, 1, 1);
@@ -56,6 +65,14 @@ TEST(Director, FirstFramePreparesEvenWithoutMusicAndStaysCleared) {
     EXPECT_EQ(g_logoOverlay.barPeak[5], 0.0f);
     EXPECT_NEAR(g_tube.ringNormals[2].z, 1.0f, 1e-6f);
     EXPECT_EQ(g_skyParticles.emitters[1].capacity, 30);
+    EXPECT_STREQ(g_starMesh.objectName, "lwos\\star.lwo");
+    // The two objects the first frame reads are missing: one message each, nothing to draw.
+    ASSERT_EQ(capture.messages().size(), 2u);
+    EXPECT_NE(capture.messages()[0].find("lwos\\torus-loop-meta.lwo"), std::string::npos);
+    EXPECT_NE(capture.messages()[1].find("lwos\\spikeball.lwo"), std::string::npos);
+    EXPECT_EQ(g_twistTorus.shape.pointCount, 0);
+    EXPECT_EQ(g_spikeBall.shape.pointCount, 0);
+    capture.clear();
 
     glColor3f(1, 1, 1);
     glClearColor(1, 0, 0, 1);
@@ -66,6 +83,30 @@ TEST(Director, FirstFramePreparesEvenWithoutMusicAndStaysCleared) {
     EXPECT_EQ(p.g, 0);
     EXPECT_TRUE(capture.messages().empty());
     glClearColor(0, 0, 0, 1);
+    Archive::setDataPath("data.rar");
+}
+
+TEST(Director, PartsWithAMissingObjectDrawTheRest) {
+    ASSERT_TRUE(testsupport::ensureGlContext());
+    ASSERT_TRUE(Director::prepared());  // the torus and the spike ball are missing (above)
+    testsupport::MessageCapture capture;
+    initImageLibrary();
+    const auto white = testimages::solidPng(255, 255, 255);
+    g_textureCache.loadFromMemory("textures\\title.png", white.data(), white.size());
+    for (PartFunction part : {partTwistTorus, partHeart}) {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glLoadIdentity();
+        part(2.0f, 0.02f);
+    }
+    glLoadIdentity();
+    // The twisting torus's part still put its title over where the torus would be.
+    partTwistTorus(2.0f, 0.02f);
+    EXPECT_GT(testsupport::pixelFromTop(320, 120).g, 240);
+    for (const std::string& message : capture.messages()) {
+        EXPECT_EQ(message.find("torus-loop-meta"), std::string::npos) << message;
+        EXPECT_EQ(message.find("spikeball"), std::string::npos) << message;
+    }
+    glLoadIdentity();
 }
 
 }  // namespace
