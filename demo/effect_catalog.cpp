@@ -8,7 +8,9 @@
 
 #include "demo/director.h"
 #include "demo/parts.h"
+#include "effects/sky_map_scene_effect.h"
 #include "effects/tube_effect.h"
+#include "effects/tunnel_scene_effect.h"
 #include "music/music_player.h"
 
 namespace {
@@ -25,8 +27,27 @@ void drawTube(float time, float frameTime) {
     g_tube.render(time, frameTime);
 }
 
+// The scenes bring their own cameras: the effect draws from the window's projection alone.
+void prepareSceneSky() {
+    g_skyMapScene.prepare();
+}
+void drawSceneSky(float time, float frameTime) {
+    g_skyMapScene.render(time, frameTime);
+}
+void prepareSceneTunnel() {
+    g_tunnelScene.prepare();
+}
+void drawSceneTunnel(float time, float frameTime) {
+    g_tunnelScene.render(time, frameTime);
+}
+
 // Keep in alphabetical order.
 const EffectEntry kEffects[] = {
+    {"scene-sky",
+     "the scene cransscene.lws lit by its lights, with a scrolling sky map added on unit 1",
+     prepareSceneSky, drawSceneSky},
+    {"scene-tunnel", "the scene tunnel.lws: the camera flies down a tunnel of rolling cube rings",
+     prepareSceneTunnel, drawSceneTunnel},
     {"tube", "sixteen swaying sphere-mapped tubes, seen from inside the ring", prepareTube,
      drawTube},
 };
