@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "archive/archive.h"
 #include "scene/scene.h"
+#include "tools/common/tool_input.h"
 
 namespace {
 
@@ -33,27 +33,6 @@ void printUsage(FILE* out) {
         "Exit status: 0 read as it stands; 3 read with problems; 4 unreadable input or wrong\n"
         "arguments.\n",
         out);
-}
-
-bool readFile(const char* path, std::vector<char>& data) {
-    FILE* f = std::fopen(path, "rb");
-    if (!f) return false;
-    char chunk[65536];
-    size_t n;
-    while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0)
-        data.insert(data.end(), chunk, chunk + n);
-    const bool ok = !std::ferror(f);
-    std::fclose(f);
-    return ok;
-}
-
-bool readArchiveEntry(const char* archive, const char* entry, std::vector<char>& data) {
-    unsigned char* buffer = nullptr;
-    size_t size = 0;
-    if (!Archive::getEntry(&buffer, &size, entry, archive, "")) return false;
-    data.assign(buffer, buffer + size);
-    std::free(buffer);
-    return true;
 }
 
 const char* typeName(uint8_t type) {
@@ -166,9 +145,10 @@ int main(int argc, char** argv) {
         return kExitUnreadable;
     }
 
-    std::vector<char> data;
+    std::vector<uint8_t> data;
     const char* name = fromArchive ? argv[3] : argv[1];
-    if (fromArchive ? !readArchiveEntry(argv[2], argv[3], data) : !readFile(argv[1], data)) {
+    if (fromArchive ? !tools::readArchiveEntry(argv[2], argv[3], data)
+                    : !tools::readWholeFile(argv[1], data)) {
         if (fromArchive) {
             std::fprintf(stderr, "lwsinfo: cannot read %s from %s\n", argv[3], argv[2]);
         } else {
@@ -179,7 +159,7 @@ int main(int argc, char** argv) {
 
     Scene scene;
     std::vector<std::string> problems;
-    scene.read(name, data.data(), data.size(), &problems);
+    scene.read(name, reinterpret_cast<const char*>(data.data()), data.size(), &problems);
     printScene(scene);
     std::fflush(stdout);
     for (const std::string& problem : problems)
