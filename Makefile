@@ -30,7 +30,7 @@ clean:
 	rm -rf $(BUILD)
 
 # Parser tests under AddressSanitizer and UndefinedBehaviorSanitizer (part of CI).
-SANITIZE_TESTS ?= archive mesh music
+SANITIZE_TESTS ?= archive mesh music scene
 SANITIZE_REGEX = ^($(shell echo $(SANITIZE_TESTS) | tr ' ' '|'))$$
 sanitize: deps
 	@cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DPALISADE_SANITIZE=address,undefined \

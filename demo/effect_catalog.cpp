@@ -12,10 +12,12 @@
 #include "effects/arrow_field_effect.h"
 #include "effects/arrow_shock_effect.h"
 #include "effects/shockwave_effect.h"
+#include "effects/sky_map_scene_effect.h"
 #include "effects/sky_particle_effect.h"
 #include "effects/spike_ball_effect.h"
 #include "effects/star_mesh_effect.h"
 #include "effects/tube_effect.h"
+#include "effects/tunnel_scene_effect.h"
 #include "music/music_player.h"
 #include "texture/texture_cache.h"
 
@@ -94,12 +96,31 @@ void drawTwistTorus(float time, float frameTime) {
     g_twistTorus.draw(time, frameTime, 1.4f);
 }
 
+// The scenes bring their own cameras: the effect draws from the window's projection alone.
+void prepareSceneSky() {
+    g_skyMapScene.prepare();
+}
+void drawSceneSky(float time, float frameTime) {
+    g_skyMapScene.render(time, frameTime);
+}
+void prepareSceneTunnel() {
+    g_tunnelScene.prepare();
+}
+void drawSceneTunnel(float time, float frameTime) {
+    g_tunnelScene.render(time, frameTime);
+}
+
 // Keep in alphabetical order.
 const EffectEntry kEffects[] = {
     {"arrow-field", "64 arrows turning towards an object on a Lissajous path (never in a part)",
      prepareArrowField, drawArrowField},
     {"arrow-shock", "four arrows striking a rippling sphere-mapped sphere", prepareArrowShock,
      drawArrowShock},
+    {"scene-sky",
+     "the scene cransscene.lws lit by its lights, with a scrolling sky map added on unit 1",
+     prepareSceneSky, drawSceneSky},
+    {"scene-tunnel", "the scene tunnel.lws: the camera flies down a tunnel of rolling cube rings",
+     prepareSceneTunnel, drawSceneTunnel},
     {"shockwave", "a sphere-mapped sphere whose radius ripples", prepareShockwave, drawShockwave},
     {"sky-particles", "the scrolling sky, two cloud fountains and the end picture",
      prepareSkyParticles, drawSkyParticles},

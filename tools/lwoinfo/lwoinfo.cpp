@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "archive/archive.h"
 #include "mesh/mesh.h"
+#include "tools/common/tool_input.h"
 
 namespace {
 
@@ -32,27 +32,6 @@ void printUsage(FILE* out) {
         "map that is not 2D (the program stops on these); 3 damaged (the program refuses the\n"
         "object); 4 unreadable input or wrong arguments.\n",
         out);
-}
-
-bool readFile(const char* path, std::vector<uint8_t>& data) {
-    FILE* f = std::fopen(path, "rb");
-    if (!f) return false;
-    uint8_t chunk[65536];
-    size_t n;
-    while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0)
-        data.insert(data.end(), chunk, chunk + n);
-    const bool ok = !std::ferror(f);
-    std::fclose(f);
-    return ok;
-}
-
-bool readArchiveEntry(const char* archive, const char* entry, std::vector<uint8_t>& data) {
-    unsigned char* buffer = nullptr;
-    size_t size = 0;
-    if (!Archive::getEntry(&buffer, &size, entry, archive, "")) return false;
-    data.assign(buffer, buffer + size);
-    std::free(buffer);
-    return true;
 }
 
 const char* projectionName(int projection) {
@@ -131,8 +110,8 @@ int main(int argc, char** argv) {
 
     std::vector<uint8_t> data;
     const char* name = argc == 2 ? argv[1] : argv[2];
-    const bool read =
-        argc == 2 ? readFile(argv[1], data) : readArchiveEntry(argv[1], argv[2], data);
+    const bool read = argc == 2 ? tools::readWholeFile(argv[1], data)
+                                : tools::readArchiveEntry(argv[1], argv[2], data);
     if (!read) {
         if (argc == 2) {
             std::fprintf(stderr, "lwoinfo: cannot read %s\n", argv[1]);
