@@ -14,9 +14,15 @@ double clampedAsin(double s) {
 }  // namespace
 
 AimAngles aimAlong(const Vector3& direction) {
+    AimAngles aim{0.0f, 0.0f};
+    aimAlong(direction, aim);
+    return aim;
+}
+
+bool aimAlong(const Vector3& direction, AimAngles& out) {
     const double x = direction.x, y = direction.y, z = direction.z;
     const double length = std::sqrt(x * x + y * y + z * z);
-    if (!(length > 0.0)) return {0.0f, 0.0f};
+    if (!(length > 0.0) || !std::isfinite(length)) return false;
     const double pitch = clampedAsin(y / length);
     // The bearing of the horizontal part; asin alone covers only the half facing -z, so the
     // half facing +z is reached by turning a further half circle.
@@ -27,5 +33,6 @@ AimAngles aimAlong(const Vector3& direction) {
         const double wz = z / horizontal;
         yaw = wz > 0.0 ? clampedAsin(wx) + kPi : -clampedAsin(wx);
     }
-    return {static_cast<float>(yaw), static_cast<float>(pitch)};
+    out = {static_cast<float>(yaw), static_cast<float>(pitch)};
+    return true;
 }

@@ -17,6 +17,9 @@ struct AimAngles {
 // the sines just past 1; they are clamped, so the angles are always finite. A direction
 // straight up or down has no bearing: its yaw is 0. A zero direction gives yaw and pitch 0.
 AimAngles aimAlong(const Vector3& direction);
+// The same, false (out untouched) for a direction with no length to aim along: zero or not
+// finite. Path alignment uses it to fall back on another direction.
+bool aimAlong(const Vector3& direction, AimAngles& out);
 
 // Radians to degrees for glRotatef: times 180 and the single-precision 1/pi.
 inline float radiansToDegrees(float radians) {

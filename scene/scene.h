@@ -107,7 +107,3 @@ class Scene {
     uint32_t objectCount = 0;      // object layers and null objects
 };
 
-// The heading (about y) and pitch (about x), in radians, that turn an item's forward axis
-// (-z in OpenGL's space, +z in LightWave's) along direction. False, leaving both untouched,
-// for a zero or non-finite direction.
-bool headingPitchAlong(const Vector3& direction, double& heading, double& pitch);

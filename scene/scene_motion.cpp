@@ -2,6 +2,7 @@
 #include <cfloat>
 #include <cmath>
 
+#include "math/aim.h"
 #include "scene/scene.h"
 
 namespace {
@@ -14,33 +15,12 @@ float glFloat(double v) {
     return float(v);
 }
 
-double clampedAsin(double v) {
-    return std::asin(v < -1.0 ? -1.0 : v > 1.0 ? 1.0 : v);
-}
-
 Vector3 positionAt(const Envelope& e, float time) {
     return Vector3(glFloat(e.evaluate(kChannelX, time)), glFloat(e.evaluate(kChannelY, time)),
                    glFloat(-e.evaluate(kChannelZ, time)));
 }
 
 }  // namespace
-
-bool headingPitchAlong(const Vector3& direction, double& heading, double& pitch) {
-    const double x = direction.x, y = direction.y, z = direction.z;
-    const double length = std::sqrt(x * x + y * y + z * z);
-    if (!(length > 0.0) || !std::isfinite(length)) return false;
-    const double dx = x / length, dy = y / length, dz = z / length;
-    const double across = std::sqrt(dx * dx + dz * dz);
-    if (across > 0.0) {
-        // Facing -z needs no turn; facing +z a half turn.
-        const double hx = dx / across;
-        heading = dz / across > 0.0 ? clampedAsin(hx) + double(3.1415927f) : -clampedAsin(hx);
-    } else {
-        heading = 0.0;  // straight up or down: any heading will do
-    }
-    pitch = clampedAsin(dy);
-    return true;
-}
 
 ItemMotion Scene::motion(const SceneItem& item, float time) const {
     ItemMotion m;
@@ -59,11 +39,11 @@ ItemMotion Scene::motion(const SceneItem& item, float time) const {
         const Vector3 ahead = positionAt(e, time + item.pathLookAhead);
         const Vector3 behind = positionAt(e, time - item.pathLookAhead);
         Vector3 d;
-        double heading = 0.0, pitch = 0.0;
-        if (!headingPitchAlong(subtract(ahead, m.position, d), heading, pitch))
-            headingPitchAlong(subtract(m.position, behind, d), heading, pitch);
-        m.heading = glFloat(heading);
-        m.pitch = glFloat(pitch);
+        AimAngles aim{0.0f, 0.0f};
+        if (!aimAlong(subtract(ahead, m.position, d), aim))
+            aimAlong(subtract(m.position, behind, d), aim);
+        m.heading = aim.yaw;
+        m.pitch = aim.pitch;
         m.bank = 0.0f;
     } else {
         m.heading = glFloat(-e.evaluate(kChannelHeading, time));

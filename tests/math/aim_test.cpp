@@ -69,4 +69,14 @@ TEST(Aim, PolesAndRoundingStayFinite) {
     expectPointsAlong(Vector3(0, 1, 0), "up");
 }
 
+TEST(Aim, RefusesADirectionWithNoLength) {
+    AimAngles aim{7.0f, 7.0f};
+    EXPECT_FALSE(aimAlong(Vector3::zero(), aim));
+    EXPECT_FALSE(aimAlong(Vector3(NAN, 0, 0), aim));
+    EXPECT_FALSE(aimAlong(Vector3(INFINITY, 0, 0), aim));
+    EXPECT_EQ(aim.yaw, 7.0f);
+    EXPECT_TRUE(aimAlong(Vector3(1e-30f, 1, 0), aim));
+    EXPECT_NEAR(aim.pitch, 1.5707963f, 1e-6f);
+}
+
 }  // namespace

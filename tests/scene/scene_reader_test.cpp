@@ -292,30 +292,6 @@ TEST(SceneReader, UnreadableEntryIsReportedAndLeavesAnEmptyScene) {
 
 // --- Motion ------------------------------------------------------------------------------
 
-TEST(SceneMotion, HeadingAndPitchAlongADirection) {
-    const double pi = 3.14159265358979;
-    struct Case {
-        Vector3 direction;
-        double heading, pitch;
-    };
-    const Case cases[] = {
-        {{0, 0, -1}, 0, 0},        {{0, 0, 1}, pi, 0},
-        {{1, 0, 0}, -pi / 2, 0},   {{-1, 0, 0}, pi / 2, 0},
-        {{1, 0, 1}, 1.25 * pi, 0}, {{0, 1, -1}, 0, pi / 4},
-        {{0, -3, 0}, 0, -pi / 2},  {{1e-30f, 1, 0}, -pi / 2, pi / 2},
-    };
-    for (const Case& c : cases) {
-        double heading = 7, pitch = 7;
-        ASSERT_TRUE(headingPitchAlong(c.direction, heading, pitch));
-        EXPECT_NEAR(heading, c.heading, 1e-6) << c.direction.x << " " << c.direction.z;
-        EXPECT_NEAR(pitch, c.pitch, 1e-6);
-    }
-    double heading = 7, pitch = 7;
-    EXPECT_FALSE(headingPitchAlong(Vector3::zero(), heading, pitch));
-    EXPECT_FALSE(headingPitchAlong(Vector3(NAN, 0, 0), heading, pitch));
-    EXPECT_EQ(heading, 7);
-}
-
 // An item on a square path (LightWave x then z, linear keys a second apart) turns to face
 // each side, ignoring its heading channel; at rest after the last key it keeps facing the
 // way it came.
