@@ -3,6 +3,7 @@
 #include <GL/gl.h>
 
 #include "demo/logo_overlay.h"
+#include "effects/metaball_effect.h"
 #include "effects/tube_effect.h"
 #include "music/music_player.h"
 #include "music/sync_slots.h"
@@ -32,6 +33,7 @@ bool g_prepared = false;
 // One-time preparation of everything the parts draw, in a fixed order. The effects of the
 // later parts join this list, in their places, as they arrive in the engine.
 void prepareEffects() {
+    g_metaballs.prepare();
     g_tube.prepare();
     g_logoOverlay.prepare();
 }

@@ -22,9 +22,6 @@ void partTitle(float time, float frameTime) {
 void partTwistTorus(float time, float frameTime) {
     overlayOnly(accentShiftedTime(time, 34.6f), frameTime, 3);
 }
-void partMetaballs(float time, float frameTime) {
-    overlayOnly(accentShiftedTime(time, 34.6f), frameTime, 0);
-}
 void partSpheres(float time, float frameTime) {
     overlayOnly(accentShiftedTime(time, 34.6f), frameTime, 1);
 }
