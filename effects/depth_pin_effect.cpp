@@ -3,6 +3,7 @@
 #include <GL/gl.h>
 
 #include "display/demo_window.h"
+#include "effects/sphere_map.h"
 #include "mesh/mesh_library.h"
 #include "texture/texture_cache.h"
 
@@ -15,10 +16,7 @@ constexpr float kPinTravel = 800.0f;
 
 void sphereMapped(const char* texture) {
     glEnable(GL_TEXTURE_2D);
-    glTexGeni(GL_S, GL_TEXTURE_GEN_MODE, GL_SPHERE_MAP);
-    glTexGeni(GL_T, GL_TEXTURE_GEN_MODE, GL_SPHERE_MAP);
-    glEnable(GL_TEXTURE_GEN_S);
-    glEnable(GL_TEXTURE_GEN_T);
+    enableSphereMapping();
     g_textureCache.bind(texture);
 }
 

@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "effects/sphere_map.h"
 #include "effects/sprites.h"
 #include "texture/texture_cache.h"
 
@@ -86,10 +87,7 @@ void MetaballEffect::render(float time, float) {
 
     g_textureCache.bind("textures\\testenvmap.jpg");
     glEnable(GL_TEXTURE_2D);
-    glTexGeni(GL_S, GL_TEXTURE_GEN_MODE, GL_SPHERE_MAP);
-    glTexGeni(GL_T, GL_TEXTURE_GEN_MODE, GL_SPHERE_MAP);
-    glEnable(GL_TEXTURE_GEN_S);
-    glEnable(GL_TEXTURE_GEN_T);
+    enableSphereMapping();
     glBegin(GL_TRIANGLES);
     grid.polygonise();
     glEnd();

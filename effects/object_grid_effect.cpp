@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "effects/sphere_map.h"
 #include "mesh/mesh_library.h"
 #include "texture/texture_cache.h"
 
@@ -26,10 +27,7 @@ void ObjectGridEffect::render(float time, float) {
     glDisable(GL_LIGHTING);
     glEnable(GL_TEXTURE_2D);
     g_textureCache.bindSlot(static_cast<int>(std::fmod(0.2f * time, 30.0f)));
-    glTexGeni(GL_S, GL_TEXTURE_GEN_MODE, GL_SPHERE_MAP);
-    glTexGeni(GL_T, GL_TEXTURE_GEN_MODE, GL_SPHERE_MAP);
-    glEnable(GL_TEXTURE_GEN_S);
-    glEnable(GL_TEXTURE_GEN_T);
+    enableSphereMapping();
     for (const Vector3& p : layer->points) {
         glPushMatrix();
         glTranslatef(p.x, p.y, p.z);

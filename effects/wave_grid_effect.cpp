@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "effects/sphere_map.h"
 #include "texture/texture_cache.h"
 
 WaveGridEffect g_waveGrid;
@@ -77,10 +78,7 @@ void WaveGridEffect::render(float time, float) {
     glColor3f(1.0f, 1.0f, 1.0f);
     glDisable(GL_LIGHTING);
     g_textureCache.bind("textures\\test\\envi1.jpg");
-    glTexGeni(GL_S, GL_TEXTURE_GEN_MODE, GL_SPHERE_MAP);
-    glTexGeni(GL_T, GL_TEXTURE_GEN_MODE, GL_SPHERE_MAP);
-    glEnable(GL_TEXTURE_GEN_S);
-    glEnable(GL_TEXTURE_GEN_T);
+    enableSphereMapping();
     glTranslatef(-0.5f * kSide, 0.0f, -0.5f * kSide);
 
     buildField(time);
