@@ -28,6 +28,7 @@ void DepthPinEffect::prepare() {
 }
 
 void DepthPinEffect::render(float t, float) {
+    if (!depthImage) return;  // not prepared: nowhere to read the depth into
     glPushAttrib(GL_ENABLE_BIT);
     glDisable(GL_LIGHTING);
     glEnable(GL_CULL_FACE);

@@ -74,6 +74,7 @@ void WaveGridEffect::buildNormals() {
 }
 
 void WaveGridEffect::render(float time, float) {
+    if (!vertices) return;  // not prepared: nothing to build into
     glDisable(GL_CULL_FACE);
     glColor3f(1.0f, 1.0f, 1.0f);
     glDisable(GL_LIGHTING);
