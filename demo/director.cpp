@@ -6,6 +6,7 @@
 #include "demo/twist_mesh.h"
 #include "effects/arrow_field_effect.h"
 #include "effects/arrow_shock_effect.h"
+#include "effects/metaball_effect.h"
 #include "effects/shockwave_effect.h"
 #include "effects/sky_particle_effect.h"
 #include "effects/spike_ball_effect.h"
@@ -39,6 +40,7 @@ bool g_prepared = false;
 // One-time preparation of everything the parts draw, in a fixed order. The effects of the
 // later parts join this list, in their places, as they arrive in the engine.
 void prepareEffects() {
+    g_metaballs.prepare();
     g_starMesh.prepare();
     g_starMesh.setObjectName("lwos\\star.lwo");
     g_shockwave.prepare();

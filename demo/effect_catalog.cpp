@@ -11,6 +11,11 @@
 #include "demo/twist_mesh.h"
 #include "effects/arrow_field_effect.h"
 #include "effects/arrow_shock_effect.h"
+#include "effects/depth_pin_effect.h"
+#include "effects/feedback_cube_effect.h"
+#include "effects/metaball_effect.h"
+#include "effects/null_effect.h"
+#include "effects/object_grid_effect.h"
 #include "effects/shockwave_effect.h"
 #include "effects/sky_map_scene_effect.h"
 #include "effects/sky_particle_effect.h"
@@ -18,6 +23,7 @@
 #include "effects/star_mesh_effect.h"
 #include "effects/tube_effect.h"
 #include "effects/tunnel_scene_effect.h"
+#include "effects/wave_grid_effect.h"
 #include "music/music_player.h"
 #include "texture/texture_cache.h"
 
@@ -79,6 +85,66 @@ void drawStarMesh(float time, float frameTime) {
     g_starMesh.render(time, frameTime);
 }
 
+// The library effects the production never shows get a camera that frames them.
+void prepareDepthPins() {
+    g_depthPins.prepare();
+}
+void drawDepthPins(float time, float frameTime) {
+    // The pins stand about 700 to 800 units out of the grid's plane: turn about their middle.
+    glTranslatef(0.0f, 0.0f, -230.0f);
+    glRotatef(-35.0f, 1, 0, 0);
+    glTranslatef(0.0f, 0.0f, -760.0f);
+    g_depthPins.render(time, frameTime);
+}
+
+void prepareFeedbackCube() {
+    g_feedbackCube.prepare();
+}
+void drawFeedbackCube(float time, float frameTime) {
+    // The slide show skips slot 0 and keeps what is bound: a picture for its first seconds.
+    g_textureCache.bind("textures\\rest.jpg");
+    glTranslatef(0.0f, 0.0f, -4.0f);
+    glRotatef(40.0f * time, 1, 0, 0);
+    glRotatef(53.0f * time, 0, 1, 0);
+    g_feedbackCube.render(time, frameTime);
+}
+
+void prepareMetaballs() {
+    g_metaballs.prepare();
+}
+void drawMetaballs(float time, float frameTime) {
+    g_textureCache.bind("textures\\testenvmap.jpg");
+    glTranslatef(-14.0f, 3.0f, -50.0f);
+    glRotatef(45.0f * time, 1, 0, 0);
+    glRotatef(67.0f * time, 0, 1, 0);
+    g_metaballs.render(time, frameTime);
+}
+
+void prepareNull() {
+    g_null.prepare();
+}
+void drawNull(float time, float frameTime) {
+    g_null.render(time, frameTime);
+}
+
+void prepareObjectGrid() {
+    g_objectGrid.prepare();
+}
+void drawObjectGrid(float time, float frameTime) {
+    glTranslatef(0.0f, 0.0f, -20.0f);
+    glRotatef(25.0f, 1, 0, 0);
+    glRotatef(30.0f * time, 0, 1, 0);
+    g_objectGrid.render(time, frameTime);
+}
+
+void prepareWaveGrid() {
+    g_waveGrid.prepare();
+}
+void drawWaveGrid(float time, float frameTime) {
+    gluLookAt(0.0, 62.0, 58.0, 0.0, -6.0, 4.0, 0.0, 1.0, 0.0);
+    g_waveGrid.render(time, frameTime);
+}
+
 void prepareTube() {
     g_tube.prepare();
 }
@@ -116,6 +182,15 @@ const EffectEntry kEffects[] = {
      prepareArrowField, drawArrowField},
     {"arrow-shock", "four arrows striking a rippling sphere-mapped sphere", prepareArrowShock,
      drawArrowShock},
+    {"depth-pins", "32 x 32 pins pushed out by the depth image of a tumbling cube",
+     prepareDepthPins, drawDepthPins},
+    {"feedback-cube", "a cube wearing the previous frame over a changing slide show",
+     prepareFeedbackCube, drawFeedbackCube},
+    {"metaballs", "six blobs melting into the walls of their box, with spinning stars",
+     prepareMetaballs, drawMetaballs},
+    {"null", "the effect that draws nothing (a cleared frame)", prepareNull, drawNull},
+    {"object-grid", "small cubes on every point of the palisade test object", prepareObjectGrid,
+     drawObjectGrid},
     {"scene-sky",
      "the scene cransscene.lws lit by its lights, with a scrolling sky map added on unit 1",
      prepareSceneSky, drawSceneSky},
@@ -132,6 +207,8 @@ const EffectEntry kEffects[] = {
      drawTube},
     {"twist-torus", "torus knot wringing itself, each point turning later the farther out it is",
      prepareTwistTorus, drawTwistTorus},
+    {"wave-grid", "a liquid surface rippled by four wandering wave sources", prepareWaveGrid,
+     drawWaveGrid},
 };
 
 constexpr int kCount = static_cast<int>(sizeof kEffects / sizeof kEffects[0]);

@@ -16,9 +16,6 @@ void overlayOnly(float time, float frameTime, int corner) {
 
 }  // namespace
 
-void partMetaballs(float time, float frameTime) {
-    overlayOnly(accentShiftedTime(time, 34.6f), frameTime, 0);
-}
 void partSpheres(float time, float frameTime) {
     overlayOnly(accentShiftedTime(time, 34.6f), frameTime, 1);
 }

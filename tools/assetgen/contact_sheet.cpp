@@ -1,5 +1,6 @@
 #include "tools/assetgen/contact_sheet.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "tools/assetgen/object_preview.h"
@@ -19,14 +20,15 @@ void drawChecker(Image& sheet, int x0, int y0, int w, int h) {
 }
 
 void label(Image& sheet, const Fonts& fonts, const std::string& line1, const std::string& line2,
-           int cx, int y) {
+           int cx, int y, int width = kTile) {
     TextStyle s = houseSmallType(13);
     s.tracking = 0.02f;
-    s = fitWidth(fonts, line1, s, kTile, 13);
+    s = fitWidth(fonts, line1, s, float(width), 13);
     drawText(sheet, fonts.render(line1, s, 2), float(cx), float(y + 14), palette::bone,
              palette::bone);
     TextStyle t = houseSmallType(11);
     t.tracking = 0.04f;
+    t = fitWidth(fonts, line2, t, float(width - 8), 11);
     drawText(sheet, fonts.render(line2, t, 2), float(cx), float(y + 31), palette::amber,
              palette::amber);
 }
@@ -96,6 +98,27 @@ Image objectContactSheet(const Fonts& fonts,
                       std::to_string(l.triangles.size()) + " triangles",
                   x + kTile / 2, y + kTile);
         }
+    }
+    return sheet;
+}
+
+Image frameContactSheet(const Fonts& fonts, const std::vector<SheetFrame>& frames,
+                        const std::string& heading) {
+    constexpr int kFrameWidth = 320, kFrameHeight = 240, kFrameColumns = 4;
+    const int count = int(frames.size());
+    const int columns = std::max(1, std::min(kFrameColumns, count));
+    const int rows = (count + columns - 1) / columns;
+    const int width = columns * (kFrameWidth + kGap) + kGap;
+    Image sheet(width, 60 + rows * (kFrameHeight + kLabel + kGap) + kGap, palette::ink);
+    drawText(sheet, fonts.render(heading, houseType(24), 2), width * 0.5f, 40, palette::bone,
+             palette::amber);
+    for (int i = 0; i < count; ++i) {
+        const int x = kGap + (i % columns) * (kFrameWidth + kGap);
+        const int y = 60 + (i / columns) * (kFrameHeight + kLabel + kGap);
+        const SheetFrame& frame = frames[size_t(i)];
+        compositeImage(sheet, resample(frame.picture, kFrameWidth, kFrameHeight), x, y);
+        label(sheet, fonts, frame.label, frame.caption, x + kFrameWidth / 2, y + kFrameHeight,
+              kFrameWidth);
     }
     return sheet;
 }

@@ -1,0 +1,24 @@
+// part_metaballs.cpp - order 10: the blobs in their box, tumbling over the rest picture; every
+// accent throws the animation forward.
+#include <GL/gl.h>
+
+#include "demo/logo_overlay.h"
+#include "demo/parts.h"
+#include "effects/metaball_effect.h"
+#include "effects/overlay.h"
+#include "texture/texture_cache.h"
+
+void partMetaballs(float time, float frameTime) {
+    glPushAttrib(kAllAttributeGroups);
+    drawLetterbox("textures\\rest.jpg");
+    const float t = accentShiftedTime(time, 34.6f);
+    beginLetterboxClip();  // the logo bars cover the rest
+    g_textureCache.bind("textures\\testenvmap.jpg");
+    glTranslatef(-14.0f, 3.0f, -50.0f);
+    glRotatef(45.0f * t, 1, 0, 0);
+    glRotatef(67.0f * t, 0, 1, 0);
+    g_metaballs.render(t, frameTime);
+    endLetterboxClip();
+    g_logoOverlay.draw(t, frameTime, 0);
+    glPopAttrib();
+}
