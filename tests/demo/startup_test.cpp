@@ -165,6 +165,14 @@ TEST_F(StartUp, SetsTheGlobalStateAndLoadsEveryAssetOfTheArchive) {
     // The damaged object is the only thing reported.
     ASSERT_EQ(capture.messages().size(), 1u);
     EXPECT_NE(capture.messages()[0].find("lwos\\broken.lwo"), std::string::npos);
+    // Drawn frame after frame, the refused object says nothing more and a missing one
+    // speaks once.
+    for (int frame = 0; frame < 3; ++frame) {
+        g_meshLibrary.draw("lwos\\broken.lwo", 0);
+        g_meshLibrary.draw(frame ? "LWOS\\GONE.LWO" : "lwos\\gone.lwo", 0);
+    }
+    ASSERT_EQ(capture.messages().size(), 2u);
+    EXPECT_EQ(capture.messages()[1], "Object was not found: lwos\\gone.lwo\n");
 
     EXPECT_NE(g_quadric, nullptr);
     GLfloat clear[4];
