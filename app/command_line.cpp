@@ -143,7 +143,8 @@ const char* usageText() {
            "  --start-order N    start the song at order N, with the clock at that time\n"
            "\n"
            "Lockstep (frame k is drawn at time k / fps, the music rendered in step):\n"
-           "  --capture DIR      write numbered PNG frames and audio.wav into DIR\n"
+           "  --capture DIR      write numbered PNG frames and audio.wav into DIR (the\n"
+           "                     files of an earlier capture there are replaced)\n"
            "  --measure          draw without writing files and print the frame rate\n"
            "  --clear-only       with --measure: only clear each frame (the reference)\n"
            "  --fps N            frames per second of the lockstep clock (default 30)\n"
@@ -151,5 +152,9 @@ const char* usageText() {
            "  --duration S       or the number of seconds to draw\n"
            "\n"
            "  --help             this text\n"
-           "  --version          the program's version\n";
+           "  --version          the program's version\n"
+           "\n"
+           "Exit status: 0; 1 when the archive cannot be read, the window or the demo cannot\n"
+           "start, or a lockstep run showed an error message (its frames are still written);\n"
+           "2 for a wrong option.\n";
 }

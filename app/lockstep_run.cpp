@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -40,6 +41,7 @@ class FrameWriter {
         ILuint image = 0;
         ilGenImages(1, &image);
         ilBindImage(image);
+        ilEnable(IL_FILE_OVERWRITE);  // a frame of an earlier capture is replaced
         // OpenGL reads rows bottom-up.
         const bool ok = ilTexImage(w, h, 1, 3, IL_RGB, IL_UNSIGNED_BYTE, pixels_.data()) &&
                         (ilRegisterOrigin(IL_ORIGIN_LOWER_LEFT), true) &&
@@ -110,6 +112,43 @@ bool drawAndCapture(void* user, float time, float frameTime) {
     return keep;
 }
 
+// Whether a file name is one a capture writes: frameNNNNN.png or audio.wav.
+bool captureFileName(const std::string& name) {
+    if (name == "audio.wav") return true;
+    if (name.size() < std::strlen("frame00000.png") || name.rfind("frame", 0) != 0) return false;
+    const size_t dot = name.size() - 4;
+    return name.compare(dot, 4, ".png") == 0 && name.find_first_not_of("0123456789", 5) == dot;
+}
+
+// Makes the directory, or empties it of an earlier capture, so that it ends up holding this
+// capture alone and no frame is left over from a longer one. Other files are left alone.
+bool prepareCaptureDirectory(const std::string& directory) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    fs::create_directories(directory, error);
+    std::vector<fs::path> earlier;
+    if (!error) {
+        for (const auto& entry : fs::directory_iterator(directory, error)) {
+            if (entry.is_regular_file() && captureFileName(entry.path().filename().string()))
+                earlier.push_back(entry.path());
+        }
+    }
+    int removed = 0;
+    for (const fs::path& path : earlier) {
+        if (error || !fs::remove(path, error)) break;
+        ++removed;
+    }
+    if (error) {
+        std::fprintf(stderr, "palisade: cannot write into %s: %s\n", directory.c_str(),
+                     error.message().c_str());
+        return false;
+    }
+    if (removed > 0)
+        std::fprintf(stderr, "palisade: replacing the earlier capture in %s (%d files)\n",
+                     directory.c_str(), removed);
+    return true;
+}
+
 double secondsSince(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
@@ -128,16 +167,9 @@ int runLockstep(const LaunchOptions& options, DemoWindow& window, FrameFunction 
 
     FrameWriter writer(options.captureDir, window);
     SoundTrack sound;
-    if (capture) {
-        std::error_code error;
-        std::filesystem::create_directories(options.captureDir, error);
-        if (error || !sound.open(options.captureDir + "/audio.wav")) {
-            if (error)
-                std::fprintf(stderr, "palisade: cannot create %s: %s\n", options.captureDir.c_str(),
-                             error.message().c_str());
-            return 1;
-        }
-    }
+    if (capture && (!prepareCaptureDirectory(options.captureDir) ||
+                    !sound.open(options.captureDir + "/audio.wav")))
+        return 1;
     sound.startAt(startSeconds);
     LockstepFrames state{draw, user, capture ? &writer : nullptr};
     MainLoop loop(window, drawAndCapture, &state);
@@ -172,6 +204,13 @@ int runLockstep(const LaunchOptions& options, DemoWindow& window, FrameFunction 
         std::printf("%d frames at %dx%d in %.3f s: %.1f frames per second%s\n", drawn, window.width,
                     window.height, elapsed, elapsed > 0 ? drawn / elapsed : 0.0,
                     options.clearOnly ? " (cleared frames only)" : "");
+    }
+    // Scripts trust the status: frames drawn after an error (a texture or the music that
+    // could not be read) are not what was asked for.
+    if (const int errors = platform::messagesShown()) {
+        std::fprintf(stderr, "palisade: %d error %s shown during the run\n", errors,
+                     errors == 1 ? "message was" : "messages were");
+        return 1;
     }
     return 0;
 }

@@ -86,6 +86,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     Archive::setDataPath(options.dataPath.c_str());
+    if (!options.clearOnly && !checkDataArchive()) return 1;
     // Cancel ends the program before any window exists; a dialog that cannot open leaves
     // the defaults.
     if (options.dialogWanted() && runSettingsDialog(g_demoWindow) == SettingsResult::Cancel)
@@ -98,7 +99,7 @@ int main(int argc, char** argv) {
         g_musicPlayer.useLockstep(true);
     }
 
-    if (!g_demoWindow.create(kTitle)) return 0;  // create() has shown its messages
+    if (!g_demoWindow.create(kTitle)) return 1;  // create() has shown its messages
     if (options.clearOnly) {
         const int status = runLockstep(options, g_demoWindow, clearFrame, nullptr, 0.0);
         g_demoWindow.destroy();
@@ -106,7 +107,7 @@ int main(int argc, char** argv) {
     }
     if (!initDemo()) {
         platform::showMessage("Failed to initialize demo");
-        return 0;
+        return 1;
     }
     const double startSeconds =
         options.startOrder >= 0 ? seekToStartOrder(options.startOrder) : 0.0;

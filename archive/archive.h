@@ -41,6 +41,12 @@ int listEntries(const char* archivePath, ArchiveEntryInfo** head);
 
 void freeEntryList(ArchiveEntryInfo* head);
 
+// Why the file at archivePath cannot serve as an archive, or null when it can: it opens, it
+// starts like a RAR archive, and its headers lead one to the next up to the end with every
+// entry's data inside the file. The reasons: "no such file", "a directory", the system's
+// reason it cannot be opened, "not a RAR archive", "damaged". Entry data is not decoded.
+const char* check(const char* archivePath);
+
 // Whether a stored name ends with `ending`, compared as stored (letter case counts).
 bool nameEndsWith(const char* name, const char* ending);
 

@@ -1,8 +1,12 @@
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
 #include "archive/archive.h"
+#include "archive/archive_format.h"
 #include "archive/archive_source.h"
 #include "archive/entry_name.h"
 #include "archive/entry_scanner.h"
@@ -106,6 +110,30 @@ int listEntries(const char* archivePath, ArchiveEntryInfo** head) {
     rar::FileSource file;
     if (!file.open(archivePath)) return 0;
     return listEntriesFrom(file, head);
+}
+
+const char* check(const char* archivePath) {
+    if (!acceptableRequest(archivePath)) return "path too long";
+    struct stat status;
+    if (stat(archivePath, &status) != 0)
+        return errno == ENOENT ? "no such file" : std::strerror(errno);
+    if (S_ISDIR(status.st_mode)) return "a directory";
+    rar::FileSource file;
+    errno = 0;
+    if (!file.open(archivePath)) return errno ? std::strerror(errno) : "cannot be read";
+    uint8_t marker[rar::kMarkerSize];
+    if (!file.readAt(0, marker, sizeof marker) ||
+        (std::memcmp(marker, rar::kMarker, sizeof marker) != 0 &&
+         std::memcmp(marker, rar::kAltMarker, sizeof marker) != 0))
+        return "not a RAR archive";
+    rar::ArchiveWalker walker(file);
+    if (!walker.open()) return "damaged";
+    rar::FileHeader header;
+    rar::WalkStep step;
+    while ((step = walker.next(header)) == rar::WalkStep::File) {
+        if (!header.dataInside(file.size())) return "damaged";  // cut short
+    }
+    return step == rar::WalkStep::End ? nullptr : "damaged";
 }
 
 void freeEntryList(ArchiveEntryInfo* head) {

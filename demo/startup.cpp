@@ -2,6 +2,9 @@
 
 #include <GL/gl.h>
 
+#include <string>
+
+#include "archive/archive.h"
 #include "glext/extensions.h"
 #include "mesh/mesh_library.h"
 #include "music/music_player.h"
@@ -30,6 +33,15 @@ void setGlobalGlState() {
 }
 
 }  // namespace
+
+bool checkDataArchive() {
+    const char* problem = Archive::check(Archive::dataPath());
+    if (!problem) return true;
+    const std::string text =
+        std::string("Cannot read the data archive ") + Archive::dataPath() + ": " + problem;
+    platform::showMessage(text.c_str());
+    return false;
+}
 
 bool initDemo(ExtensionLoader loadExtensions) {
     // The checks come before any loading, so a machine that cannot run the demo learns it at

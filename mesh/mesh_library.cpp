@@ -44,8 +44,11 @@ int MeshLibrary::loadDirectory(const char* directory) {
 }
 
 void MeshLibrary::draw(const char* name, int layer, bool immediate, bool material) {
+    if (observer_) observer_(observerUser_, name, layer);
     const int slot = names_.find(name);
     if (slot < 0) {
+        // Once per name, and not at all for an object refused at load, which said why then.
+        if (!names_.firstReport(name)) return;
         std::string lower = name ? name : "";
         for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
         platform::showMessageWith("Object was not found: %s\n", lower.c_str());

@@ -31,8 +31,17 @@ class MeshLibrary {
     int loadDirectory(const char* directory);
 
     // Draws a layer (or Mesh::kAllLayers) of the named mesh; an unknown name shows "Object was
-    // not found: <name in lower case>" and draws nothing.
+    // not found: <name in lower case>" once and draws nothing (an object refused at load,
+    // which was reported then, draws nothing silently).
     void draw(const char* name, int layer, bool immediate = false, bool material = false);
+
+    // Called at the start of every draw with the name and layer asked for, found or not:
+    // tests and tools see what the parts draw, and under which OpenGL state. Null: none.
+    using DrawObserver = void (*)(void* user, const char* name, int layer);
+    void setDrawObserver(DrawObserver observer, void* user) {
+        observer_ = observer;
+        observerUser_ = user;
+    }
 
     int count() const { return names_.count(); }
     const char* name(int slot) const { return names_.name(slot); }
@@ -45,6 +54,8 @@ class MeshLibrary {
   private:
     AssetNames names_{"object"};
     std::unique_ptr<Mesh> meshes_[kSlots];
+    DrawObserver observer_ = nullptr;
+    void* observerUser_ = nullptr;
 };
 
 extern MeshLibrary g_meshLibrary;

@@ -416,7 +416,12 @@ bool MusicPlayer::advanceTo(double seconds, std::vector<float>* pcm) {
 }
 
 double MusicPlayer::seekToOrder(int order) {
-    if (!module_ || order < 0 || order >= module_->orderCount()) return -1.0;
+    if (!module_ || order < 0) return -1.0;
+    // The live module is the mixing thread's while the device plays.
+    lockOutput();
+    const int orders = module_->orderCount();
+    unlockOutput();
+    if (order >= orders) return -1.0;
 
     // Played from the top on a song of its own, so that a failure leaves ours untouched and
     // the device keeps playing meanwhile.
@@ -439,6 +444,9 @@ double MusicPlayer::seekToOrder(int order) {
     if (output_ == Output::Lockstep) {
         setBase(musicClock.startCount(), 0);
     } else {
+        // The music clock reads the song's time from here on, as after playing from the top:
+        // an instrument never struck reads as struck at the song's start, not just now.
+        musicClock.startAt(static_cast<double>(at) / rate_);
         setBase(platform::counter(), at);
     }
     resetSyncArrays();

@@ -117,7 +117,8 @@ class MusicPlayer {
     // Puts the song where order `order` first begins, with the sync data (counts, times,
     // current order) that playing it from the start would have given. Returns the song time
     // of that point in seconds, or -1 (song untouched) when there is no module or the song
-    // never reaches that order. Works before play and while playing, in every output.
+    // never reaches that order. Works before play and while playing, in every output; in
+    // real time it also sets musicClock to that song time.
     double seekToOrder(int order);
 
     // --- State ------------------------------------------------------------------------------

@@ -9,4 +9,7 @@ namespace platform {
 int64_t realCounter();
 int64_t realCounterFrequency();
 
+// The modal box of showMessage, or standard error where no display can show one.
+void showMessageBox(const char* text);
+
 }  // namespace platform

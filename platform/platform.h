@@ -28,6 +28,12 @@ struct WindowDesc {
     bool fullscreen = false;
 };
 
+// The buffer sizes in bits that createWindow asks the driver for; drivers may give more.
+struct PixelFormat {
+    int red, green, blue, alpha, depth, stencil;
+};
+PixelFormat pixelFormatFor(const WindowDesc& desc);
+
 // Starts the video subsystem. Safe to call more than once.
 bool initVideo();
 // True where windows reach no person (SDL's offscreen and dummy drivers): nobody could answer
@@ -108,6 +114,10 @@ void showMessageWith(const char* format, const char* text);
 // Tests and tools can capture messages instead of showing them; null restores the default.
 using MessageSink = void (*)(const char* text);
 void setMessageSink(MessageSink sink);
+
+// How many messages the program has shown (or handed to the sink) since it started: a run
+// that must report success or failure (a capture, a tool) asks whether anything went wrong.
+int messagesShown();
 
 // ---------------------------------------------------------------------------------------------
 // Clock

@@ -5,6 +5,8 @@
 // Limits: one window; full screen uses an SDL display mode of the first display; a 16-bit
 // colour request asks for at least 5-6-5, so the driver may give more.
 // Depends on: SDL2 (video and events), the system OpenGL library.
+#include <GL/gl.h>
+#include <GL/glext.h>
 #include <SDL.h>
 
 #include <cstdio>
@@ -16,9 +18,55 @@
 
 namespace platform {
 
+namespace {
+
+// A swap on a surface that nobody shows (the offscreen driver's pbuffer) returns at once and
+// waits for nothing, so a real-time loop would queue frame after frame for the renderer and
+// its memory would grow by the queued work. A fence after each frame, waited on after the
+// next swap, keeps at most one frame in flight whatever the driver; a display that throttles
+// its swaps has finished that frame by then, so the wait costs it nothing.
+struct FrameFence {
+    PFNGLFENCESYNCPROC fenceSync = nullptr;
+    PFNGLCLIENTWAITSYNCPROC clientWaitSync = nullptr;
+    PFNGLDELETESYNCPROC deleteSync = nullptr;
+    GLsync previous = nullptr;
+
+    // With the window's context current.
+    void load() {
+        const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
+        int major = 0, minor = 0;
+        const bool core32 = version && std::sscanf(version, "%d.%d", &major, &minor) == 2 &&
+                            (major > 3 || (major == 3 && minor >= 2));
+        if (!core32 && !SDL_GL_ExtensionSupported("GL_ARB_sync")) return;
+        fenceSync = reinterpret_cast<PFNGLFENCESYNCPROC>(SDL_GL_GetProcAddress("glFenceSync"));
+        clientWaitSync =
+            reinterpret_cast<PFNGLCLIENTWAITSYNCPROC>(SDL_GL_GetProcAddress("glClientWaitSync"));
+        deleteSync = reinterpret_cast<PFNGLDELETESYNCPROC>(SDL_GL_GetProcAddress("glDeleteSync"));
+        if (!fenceSync || !clientWaitSync || !deleteSync) fenceSync = nullptr;
+    }
+    bool available() const { return fenceSync != nullptr; }
+
+    // After the swap of a frame: waits until the frame before it is drawn (a second at most).
+    void afterSwap() {
+        GLsync current = fenceSync(GL_SYNC_GPU_COMMANDS_COMPLETE, 0);
+        if (previous) {
+            clientWaitSync(previous, GL_SYNC_FLUSH_COMMANDS_BIT, 1000000000ull);
+            deleteSync(previous);
+        }
+        previous = current;
+    }
+    void release() {
+        if (previous) deleteSync(previous);
+        previous = nullptr;
+    }
+};
+
+}  // namespace
+
 struct Window {
     SDL_Window* sdl = nullptr;
     SDL_GLContext gl = nullptr;
+    FrameFence fence;
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -86,15 +134,15 @@ void restoreDisplayMode() {
 
 Window* createWindow(const WindowDesc& desc) {
     if (!initVideo()) return nullptr;
-    const bool sixteen = desc.colorBits == 16;
+    const PixelFormat format = pixelFormatFor(desc);
     SDL_GL_ResetAttributes();
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
-    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, sixteen ? 5 : 8);
-    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, sixteen ? 6 : 8);
-    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, sixteen ? 5 : 8);
-    SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 0);
-    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, desc.depthBits);
-    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, format.red);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, format.green);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, format.blue);
+    SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, format.alpha);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, format.depth);
+    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, format.stencil);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     SDL_GL_SetAttribute(SDL_GL_SHARE_WITH_CURRENT_CONTEXT, g_shareContexts ? 1 : 0);
 
@@ -111,7 +159,8 @@ Window* createWindow(const WindowDesc& desc) {
 
 bool createContext(Window* window) {
     if (!window) return false;
-    window->gl = SDL_GL_CreateContext(window->sdl);
+    window->gl = SDL_GL_CreateContext(window->sdl);  // and makes it current
+    if (window->gl) window->fence.load();
     return window->gl != nullptr;
 }
 
@@ -124,7 +173,13 @@ void showWindow(Window* window) {
 }
 
 void swapBuffers(Window* window) {
-    if (window) SDL_GL_SwapWindow(window->sdl);
+    if (!window) return;
+    SDL_GL_SwapWindow(window->sdl);
+    if (window->fence.available()) {
+        window->fence.afterSwap();
+    } else if (videoIsHeadless()) {
+        glFinish();  // no fences: the one way left to keep the queue from growing
+    }
 }
 
 void setWindowTitle(Window* window, const char* text) {
@@ -138,6 +193,7 @@ const char* windowTitle(Window* window) {
 void destroyWindow(Window* window) {
     if (!window) return;
     if (window->gl) {
+        if (SDL_GL_MakeCurrent(window->sdl, window->gl) == 0) window->fence.release();
         SDL_GL_MakeCurrent(window->sdl, nullptr);
         SDL_GL_DeleteContext(window->gl);
     }
@@ -188,27 +244,13 @@ void postEvent(const Event& event) {
 // Message box
 // ---------------------------------------------------------------------------------------------
 
-namespace {
-
-MessageSink g_messageSink = nullptr;
-
-}  // namespace
-
 bool videoIsHeadless() {
     const char* driver = SDL_GetCurrentVideoDriver();
     if (!driver) driver = std::getenv("SDL_VIDEODRIVER");
     return driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
 }
 
-void setMessageSink(MessageSink sink) {
-    g_messageSink = sink;
-}
-
-void showMessage(const char* text) {
-    if (g_messageSink) {
-        g_messageSink(text);
-        return;
-    }
+void showMessageBox(const char* text) {
     if (!videoIsHeadless() &&
         SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_WARNING, "Error", text, nullptr) == 0) {
         return;

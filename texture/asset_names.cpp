@@ -31,9 +31,16 @@ int AssetNames::find(const char* name) const {
     return -1;
 }
 
+bool AssetNames::firstReport(const char* name) const {
+    std::string key = name ? name : "";
+    for (char& c : key) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return reported_.insert(key).second;
+}
+
 bool AssetNames::claim(const char* name) {
     if (!name) return false;
     char text[64];
+    firstReport(name);  // whatever happens below is the one report of this name
     if (full()) {
         std::snprintf(text, sizeof text, "Too many %ss: %%s was not loaded", kind_);
         platform::showMessageWith(text, name);

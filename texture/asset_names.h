@@ -7,6 +7,8 @@
 
 #include <cstdint>
 #include <functional>
+#include <set>
+#include <string>
 
 class AssetNames {
   public:
@@ -33,6 +35,10 @@ class AssetNames {
     int loadDirectory(const char* directory, const char* ending,
                       const std::function<bool(const char*)>& load, double& listSeconds);
 
+    // True the first time a name (letter case ignored) is reported, false ever after: a
+    // missing or refused asset is reported once, not on every frame that asks for it.
+    bool firstReport(const char* name) const;
+
     bool full() const { return count_ >= kSlots; }
     int count() const { return count_; }
     const char* name(int slot) const { return names_[slot]; }
@@ -41,4 +47,5 @@ class AssetNames {
     const char* kind_;
     int count_ = 0;
     char names_[kSlots][kNameSize] = {};
+    mutable std::set<std::string> reported_;
 };

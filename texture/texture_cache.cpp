@@ -29,7 +29,9 @@ unsigned TextureCache::find(const char* name) const {
 void TextureCache::bind(const char* name) const {
     const int slot = names_.find(name);
     if (slot < 0) {
-        platform::showMessageWith("Texture was not found: %s\n", name);
+        // Once per name: a box on every frame would stop the production for good.
+        if (names_.firstReport(name))
+            platform::showMessageWith("Texture was not found: %s\n", name);
         return;
     }
     glBindTexture(GL_TEXTURE_2D, textures_[slot]);
@@ -85,10 +87,9 @@ bool TextureCache::load(const char* name) {
     size_t size = 0;
     unsigned char* data = Archive::loadEntry(&size, name);
     archiveSeconds += platform::secondsSince(start);
-    if (!data) {
-        platform::showMessageWith("Texture could not be read: %s", name);
-        return false;
-    }
+    // An entry that cannot be read still takes its slot, as a texture without an image, so
+    // the slots keep their numbers and binding the name shows nothing more.
+    if (!data) platform::showMessageWith("Texture could not be read: %s", name);
     const bool loaded = loadFromMemory(name, data, size);
     std::free(data);
     return loaded;

@@ -16,8 +16,8 @@ class TextureCache {
   public:
     static constexpr int kSlots = AssetNames::kSlots;
 
-    // Binds the named texture; an unknown name shows "Texture was not found: <name>" and
-    // leaves the binding as it was.
+    // Binds the named texture; an unknown name shows "Texture was not found: <name>" (once
+    // per name) and leaves the binding as it was.
     void bind(const char* name) const;
     // The OpenGL texture name of the named image, 0 when there is none. Shows nothing.
     unsigned find(const char* name) const;
@@ -25,9 +25,9 @@ class TextureCache {
     void bindSlot(int slot) const;
 
     // Reads an entry of the data archive and loads it into the next slot. An entry that
-    // cannot be read is reported and takes no slot; one that does not decode still takes its
-    // slot, with a texture that has no image. A full table or a name of 128 characters or
-    // more is reported and the image is left out.
+    // cannot be read (reported) or does not decode still takes its slot, with a texture that
+    // has no image. A full table or a name of 128 characters or more is reported and the
+    // image is left out.
     bool load(const char* name);
     // The same with the entry's bytes in hand.
     bool loadFromMemory(const char* name, const unsigned char* data, size_t size);

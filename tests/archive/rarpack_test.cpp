@@ -96,7 +96,10 @@ TEST_F(Rarpack, HelpAndUsageErrors) {
     EXPECT_EQ(run("--help"), 0);
     EXPECT_NE(readText("out.txt").find("rarpack a [-m0] [-s] [-mm]"), std::string::npos);
     EXPECT_EQ(run(""), 2);
-    EXPECT_EQ(run("x archive.rar"), 2);
+    EXPECT_EQ(run("z archive.rar"), 2);
+    EXPECT_EQ(run("x"), 2);
+    EXPECT_EQ(run("x -q archive.rar"), 2);
+    EXPECT_EQ(run("x archive.rar one two"), 2);
     EXPECT_EQ(run("a archive.rar"), 2);
     EXPECT_EQ(run("a -q archive.rar tree"), 2);
     EXPECT_EQ(run("a --mtime=soon archive.rar tree"), 2);
@@ -240,6 +243,63 @@ TEST_F(Rarpack, DamagedArchivesFailTheTest) {
     ASSERT_EQ(run("a empty.rar nothing-inside"), 0);
     ASSERT_EQ(run("t empty.rar"), 0);
     EXPECT_TRUE(names("empty.rar").empty());
+}
+
+TEST_F(Rarpack, ExtractRestoresAPackedTreeAndKeepsWhatIsThere) {
+    makeTree();
+    const time_t when = 1600000000;  // an even second: MS-DOS times count in twos
+    const utimbuf times = {when, when};
+    utime(path("tree/lwos/ship.lwo").c_str(), &times);
+    chmod(path("tree/music.xm").c_str(), 0444);
+    ASSERT_EQ(run("a -s data.rar tree"), 0);
+    ASSERT_EQ(run("x data.rar out/here"), 0) << readText("err.txt");
+    for (const char* name : {"textures/wall.png", "lwos/ship.lwo", "music.xm", "empty.txt"})
+        EXPECT_EQ(readFile(std::string("out/here/") + name), readFile(std::string("tree/") + name))
+            << name;
+    struct stat status;
+    ASSERT_EQ(stat(path("out/here/lwos/ship.lwo").c_str(), &status), 0);
+    EXPECT_EQ(status.st_mtime, when);
+    ASSERT_EQ(stat(path("out/here/music.xm").c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0222, 0u) << "read-only as packed";
+
+    // A second time the files are there: kept and reported, unless -o.
+    writeFile("out/here/textures/wall.png", {'m', 'i', 'n', 'e'});
+    ASSERT_EQ(run("x data.rar out/here"), 0);
+    EXPECT_NE(readText("err.txt").find("textures/wall.png exists, kept"), std::string::npos);
+    EXPECT_NE(readText("out.txt").find("4 existing kept"), std::string::npos);
+    EXPECT_EQ(readFile("out/here/textures/wall.png"), (Bytes{'m', 'i', 'n', 'e'}));
+    ASSERT_EQ(run("x -o data.rar out/here"), 0);
+    EXPECT_EQ(readFile("out/here/textures/wall.png"), textData(20000, 1));
+    // Without DIR, into the current directory.
+    ASSERT_EQ(run("x data.rar"), 0);
+    EXPECT_EQ(readFile("lwos/ship.lwo"), binaryData(30000, 2));
+}
+
+TEST_F(Rarpack, ExtractRefusesNamesThatClimbOutAndExtractsTheRest) {
+    const Bytes data = textData(50, 5);
+    RawEntry folder = storedEntry("made\\folder", {});
+    folder.flags |= 0x00E0;  // a directory entry
+    const char* refused[] = {"..\\up.txt",         "\\root.txt",    "/root2.txt", "C:\\drive.txt",
+                             "a\\..\\..\\up2.txt", "link\\out.txt", "..",         "."};
+    std::vector<RawEntry> entries = {storedEntry("good\\.\\in.txt", data), folder};
+    for (const char* name : refused) entries.push_back(storedEntry(name, data));
+    entries.push_back(storedEntry("last.txt", data));
+    writeFile("evil.rar", rawArchive(entries));
+    fs::create_directories(path("outside"));
+    fs::create_directories(path("dest"));
+    fs::create_directory_symlink(path("outside"), path("dest/link"));
+
+    EXPECT_EQ(run("x evil.rar dest"), 1);
+    const std::string err = readText("err.txt");
+    for (const char* name : refused)
+        EXPECT_NE(err.find(std::string(name) + ": refused"), std::string::npos) << name;
+    EXPECT_EQ(readFile("dest/good/in.txt"), data);
+    EXPECT_EQ(readFile("dest/last.txt"), data);
+    EXPECT_TRUE(fs::is_directory(path("dest/made/folder")));
+    EXPECT_TRUE(fs::is_empty(path("outside")));
+    for (const char* stray : {"up.txt", "up2.txt", "root.txt", "drive.txt", "C:"})
+        EXPECT_FALSE(fs::exists(path(stray))) << stray;
+    EXPECT_FALSE(fs::exists("/root2.txt"));
 }
 
 TEST(RarpackOptions, ParsesAddArguments) {

@@ -1,7 +1,9 @@
 #include <GL/gl.h>
 #include <IL/il.h>
 
+#include <filesystem>
 #include <fstream>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -68,9 +70,28 @@ std::vector<uint8_t> text(const std::string& s) {
     return std::vector<uint8_t>(s.begin(), s.end());
 }
 
+std::set<std::string> filesIn(const std::filesystem::path& directory) {
+    std::set<std::string> names;
+    std::error_code ignored;
+    for (const auto& e : std::filesystem::directory_iterator(directory, ignored))
+        names.insert(e.path().filename().string());
+    return names;
+}
+
 class StartUp : public testsupport::GlTest {
   protected:
+    void SetUp() override {
+        GlTest::SetUp();
+        before_ = filesIn(std::filesystem::current_path());
+    }
+    // Archives go to a directory of their own: the working directory is left as it was.
+    void TearDown() override { EXPECT_EQ(filesIn(std::filesystem::current_path()), before_); }
+
     MessageCapture capture;
+    testsupport::TempDir temp;
+
+  private:
+    std::set<std::string> before_;
 };
 
 TEST_F(StartUp, EachMissingExtensionShowsItsOwnMessageBeforeAnythingIsLoaded) {
@@ -116,8 +137,9 @@ TEST_F(StartUp, SetsTheGlobalStateAndLoadsEveryAssetOfTheArchive) {
         {"lwos\\torus.lwo", lwo::file(lwo::oneTriangle(1.0f))},
         {"Palisade_2.0_by_Quillon___Tinmoth.xm", tinyModule()},
     };
-    ASSERT_TRUE(writeArchive("startup_test.rar", entries));
-    Archive::setDataPath("startup_test.rar");
+    const std::string archive = temp.file("startup_test.rar");
+    ASSERT_TRUE(writeArchive(archive.c_str(), entries));
+    Archive::setDataPath(archive.c_str());
 
     glDisable(GL_TEXTURE_2D);
     glDepthFunc(GL_LESS);
@@ -143,6 +165,14 @@ TEST_F(StartUp, SetsTheGlobalStateAndLoadsEveryAssetOfTheArchive) {
     // The damaged object is the only thing reported.
     ASSERT_EQ(capture.messages().size(), 1u);
     EXPECT_NE(capture.messages()[0].find("lwos\\broken.lwo"), std::string::npos);
+    // Drawn frame after frame, the refused object says nothing more and a missing one
+    // speaks once.
+    for (int frame = 0; frame < 3; ++frame) {
+        g_meshLibrary.draw("lwos\\broken.lwo", 0);
+        g_meshLibrary.draw(frame ? "LWOS\\GONE.LWO" : "lwos\\gone.lwo", 0);
+    }
+    ASSERT_EQ(capture.messages().size(), 2u);
+    EXPECT_EQ(capture.messages()[1], "Object was not found: lwos\\gone.lwo\n");
 
     EXPECT_NE(g_quadric, nullptr);
     GLfloat clear[4];
@@ -165,8 +195,9 @@ TEST_F(StartUp, SetsTheGlobalStateAndLoadsEveryAssetOfTheArchive) {
 }
 
 TEST_F(StartUp, MissingMusicIsReportedAndTheDemoRunsSilent) {
-    ASSERT_TRUE(writeArchive("startup_silent.rar", {{"lwos\\readme.txt", text("nothing")}}));
-    Archive::setDataPath("startup_silent.rar");
+    const std::string archive = temp.file("startup_silent.rar");
+    ASSERT_TRUE(writeArchive(archive.c_str(), {{"lwos\\readme.txt", text("nothing")}}));
+    Archive::setDataPath(archive.c_str());
     ASSERT_TRUE(initDemo());
     ASSERT_EQ(capture.messages().size(), 1u);
     EXPECT_EQ(capture.messages()[0], "Failed to open fmusic module");

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "display/demo_window.h"
+#include "platform/platform.h"
 #include "tests/support/test_support.h"
 
 namespace {
@@ -46,10 +47,27 @@ TEST(DemoWindow, SixteenBitColourStillGivesAContext) {
     MessageCapture capture;
     ASSERT_TRUE(w.create("sixteen"));
     EXPECT_TRUE(capture.messages().empty());
-    GLint red = 0;
+    // The driver may give more than it is asked for, so what is asked is checked too.
+    GLint red = 0, green = 0;
     glGetIntegerv(GL_RED_BITS, &red);
+    glGetIntegerv(GL_GREEN_BITS, &green);
     EXPECT_GE(red, 5);
+    EXPECT_GE(green, 6);
     w.destroy();
+
+    const struct {
+        int colorBits, red, green, blue;
+    } cases[] = {{16, 5, 6, 5}, {32, 8, 8, 8}, {24, 8, 8, 8}};
+    for (const auto& c : cases) {
+        platform::WindowDesc desc;
+        desc.colorBits = c.colorBits;
+        const platform::PixelFormat f = platform::pixelFormatFor(desc);
+        EXPECT_EQ(f.red, c.red) << c.colorBits;
+        EXPECT_EQ(f.green, c.green) << c.colorBits;
+        EXPECT_EQ(f.blue, c.blue) << c.colorBits;
+        EXPECT_EQ(f.alpha, 0) << c.colorBits;
+        EXPECT_EQ(f.depth, 16) << "the depth buffer is 16 bits in every mode";
+    }
 }
 
 TEST(DemoWindow, UnavailableDisplayModeGivesBothMessagesInOrder) {

@@ -183,9 +183,11 @@ TEST(SpriteBatch, CornersFollowTheCameraRotation) {
     glDepthMask(GL_TRUE);
     glPopAttrib();
     glLoadIdentity();
-    // The camera's right axis, seen from the turned object, lies along object z.
+    // The camera's right axis, seen from the turned object, lies along object +z (the
+    // matrix's first row, not its first column, which points along -z).
     EXPECT_NEAR(frame.right.x, 0, 1e-6);
-    EXPECT_NEAR(std::abs(frame.right.z), 1, 1e-6);
+    EXPECT_NEAR(frame.right.z, 1, 1e-6);
+    EXPECT_NEAR(frame.corners[1].z, 1, 1e-6);
     EXPECT_NEAR(frame.up.y, 1, 1e-6);
 }
 

@@ -1,4 +1,5 @@
 #include <set>
+#include <sstream>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -95,6 +96,23 @@ TEST_F(FakeDriver, CoreVersionsLoadTheirFunctions) {
     EXPECT_NE(glext::glBlendColor, nullptr);
 }
 
+TEST_F(FakeDriver, VertexProgramsLoadEveryFunctionOfTheExtension) {
+    source.extensions = "GL_ARB_vertex_program";
+    EXPECT_EQ(initExtensions(source), 0);
+    // The program functions the list once lacked, and some it always had.
+    std::istringstream names(
+        "ProgramString BindProgram DeletePrograms GenPrograms ProgramEnvParameter4d "
+        "ProgramEnvParameter4dv ProgramEnvParameter4f ProgramEnvParameter4fv "
+        "ProgramLocalParameter4d ProgramLocalParameter4dv ProgramLocalParameter4f "
+        "ProgramLocalParameter4fv GetProgramEnvParameterdv GetProgramEnvParameterfv "
+        "GetProgramLocalParameterdv GetProgramLocalParameterfv GetProgramiv GetProgramString "
+        "IsProgram VertexAttrib4f VertexAttribPointer GetVertexAttribPointerv");
+    for (std::string name; names >> name;)
+        EXPECT_EQ(g_askedFor.count("gl" + name + "ARB"), 1u) << name;
+    EXPECT_NE(glext::glProgramStringARB, nullptr);
+    EXPECT_NE(glext::glIsProgramARB, nullptr);
+}
+
 TEST_F(FakeDriver, AMissingOpenGLFunctionStillSucceeds) {
     source.extensions = "GL_ARB_multitexture";
     g_missing = {"glMultiTexCoord1dARB"};
@@ -139,8 +157,14 @@ TEST_F(CurrentContext, OffersWhatTheProductionNeeds) {
     EXPECT_NE(glext::glActiveTextureARB, nullptr);
     EXPECT_TRUE(isExtensionSupported("GL_ARB_multitexture"));
     EXPECT_FALSE(isExtensionSupported("GL_ARB_multi"));
-    EXPECT_EQ(g_extensions.wgl.getExtensionsStringARB, 0);
-    EXPECT_EQ(g_extensions.wgl.getExtensionsStringEXT, 0);
+    // Flags agree with the driver's own string, offered or not.
+    EXPECT_EQ(g_extensions.ARB_vertex_program, isExtensionSupported("GL_ARB_vertex_program"));
+    EXPECT_EQ(g_extensions.NV_fence, isExtensionSupported("GL_NV_fence"));
+    EXPECT_EQ(g_extensions.EXT_abgr, isExtensionSupported("GL_EXT_abgr"));
+    if (g_extensions.ARB_vertex_program) {
+        EXPECT_NE(glext::glProgramStringARB, nullptr);
+        EXPECT_NE(glext::glGetProgramivARB, nullptr);
+    }
 }
 
 }  // namespace

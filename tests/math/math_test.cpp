@@ -132,11 +132,13 @@ TEST(Vector3, ArithmeticReturnsTheNewValue) {
 TEST(Vector3, LengthIsDoubleAndNormalizeUsesTheReciprocal) {
     Vector3 v(3, 4, 12);
     EXPECT_DOUBLE_EQ(v.length(), 13.0);
-    v.normalize();
-    const double k = 1.0 / 13.0;
-    EXPECT_EQ(v.x, float(3 * k));
-    EXPECT_EQ(v.z, float(12 * k));
-    EXPECT_NEAR(v.length(), 1.0, 1e-7);
+    // A vector whose x, divided by the length, rounds to another float than x times the
+    // reciprocal of the length.
+    Vector3 w(0x1.575f7p+0f, 0x1.70710ep+2f, 2.0f);
+    w.normalize();
+    EXPECT_EQ(w.x, 0x1.b833dp-3f) << "x / length would give 0x1.b833cep-3";
+    EXPECT_EQ(w.y, 0x1.d8572ap-1f);
+    EXPECT_NEAR(w.length(), 1.0, 1e-7);
 }
 
 TEST(Vectors, QuotientGoesThroughTheReciprocal) {

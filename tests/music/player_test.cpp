@@ -8,9 +8,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <future>
 #include <iterator>
 #include <string>
 #include <thread>
+
+#include <SDL.h>
 
 #include "music/music_player.h"
 #include "music/spectrum.h"
@@ -354,6 +357,62 @@ TEST(DeviceOutput, SeekingAndReopeningWhilePlaying) {
     EXPECT_GT(instHitCount[0], 0);
     EXPECT_EQ(player.getOrder(), 0);
     player.close();
+}
+
+}  // namespace
+
+namespace {
+
+// A player on SDL's dummy device playing orders {0, 1} of a steady beat on instrument 0 (a
+// row every 40 ms, 64 rows an order), with instrument 1 struck only from order 1 on.
+class SeekOnDevice : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        player.allowSilentOutput(false);
+        if (!player.init(kRate, 32)) GTEST_SKIP() << "no audio driver, not even SDL's dummy";
+        xm::Module m = steadyBeat(64);
+        m.instruments.push_back(m.instruments[0]);
+        m.patterns.push_back(m.patterns[0]);
+        m.patterns[1].at(0, 0) = note("C-4", 2);
+        m.orders = {0, 1};
+        bytes = bytesOf(m);
+        ASSERT_TRUE(player.openMemory(bytes.data(), bytes.size(), false));
+        ASSERT_TRUE(player.play());
+    }
+    void TearDown() override { player.close(); }
+
+    // The open device: SDL numbers the devices it opens from 2.
+    static SDL_AudioDeviceID playingDevice() {
+        for (SDL_AudioDeviceID id = 2; id < 64; ++id)
+            if (SDL_GetAudioDeviceStatus(id) == SDL_AUDIO_PLAYING) return id;
+        return 0;
+    }
+
+    MusicPlayer player;
+    std::vector<uint8_t> bytes;
+};
+
+TEST_F(SeekOnDevice, LeavesTheSyncDataOfAPlayFromTheTopInRealTime) {
+    const double at = player.seekToOrder(1);
+    ASSERT_DOUBLE_EQ(at, 64 * 2.0 * kTick / kRate);  // 2.56 s
+    player.updateInstrumentTimes();
+    // Instrument 1 was never struck: it reads as struck at the song's start, not just now.
+    EXPECT_NEAR(instSinceHit[1], at, 0.05);
+    // Instrument 0 was last struck one row before the order.
+    EXPECT_NEAR(instHitTime[0], at - 0.04, 1e-3);
+    EXPECT_NEAR(instSinceHit[0], 0.04, 0.05);
+}
+
+TEST_F(SeekOnDevice, AsksTheLiveSongForItsOrdersOnlyUnderTheOutputLock) {
+    const SDL_AudioDeviceID device = playingDevice();
+    ASSERT_NE(device, 0u);
+    SDL_LockAudioDevice(device);
+    auto seek = std::async(std::launch::async, [this] { return player.seekToOrder(7); });
+    const bool waited =
+        seek.wait_for(std::chrono::milliseconds(200)) == std::future_status::timeout;
+    SDL_UnlockAudioDevice(device);
+    EXPECT_TRUE(waited) << "the order count was read while the device could be mixing";
+    EXPECT_LT(seek.get(), 0.0);  // no such order
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 #include <sys/wait.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 
 #include "display/demo_window.h"
 #include "platform/platform.h"
@@ -48,6 +50,21 @@ bool makeRootContext() {
     return platform::makeCurrent(g_rootWindow);
 }
 }  // namespace
+
+TempDir::TempDir() {
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "palisade_test_XXXXXX").string();
+    if (mkdtemp(pattern.data())) path_ = pattern;
+}
+
+TempDir::~TempDir() {
+    std::error_code ignored;
+    if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
+}
+
+std::string TempDir::file(const std::string& name) const {
+    return path_ + "/" + name;
+}
 
 ToolRun runCommand(const std::string& command) {
     ToolRun run{-1, ""};

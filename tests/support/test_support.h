@@ -19,6 +19,22 @@ class MessageCapture {
     void clear();
 };
 
+// A fresh directory under the system's temporary directory, removed with everything in it
+// when the object goes. Tests write their files only in one of these.
+class TempDir {
+  public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::string& path() const { return path_; }
+    // path() + "/" + name
+    std::string file(const std::string& name) const;
+
+  private:
+    std::string path_;
+};
+
 // Runs a shell command and collects its standard output (redirect standard error in the
 // command to take it too). status is the exit status, -1 when it did not exit normally.
 struct ToolRun {

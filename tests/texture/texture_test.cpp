@@ -127,12 +127,26 @@ TEST_F(Textures, AFailedDecodeStillTakesItsSlot) {
     EXPECT_TRUE(capture.messages().empty());
 }
 
-TEST_F(Textures, AnUnreadableEntryIsReportedAndTakesNoSlot) {
+TEST_F(Textures, AnUnreadableEntryKeepsItsSlotAndNoNameIsReportedTwice) {
     Archive::setDataPath("no-such-archive.rar");
-    EXPECT_FALSE(cache->load("textures\\sky.png"));
-    EXPECT_EQ(cache->count(), 0);
+    EXPECT_TRUE(cache->load("textures\\sky.png"));
+    ASSERT_TRUE(add("textures\\after.png"));
+    ASSERT_EQ(cache->count(), 2);  // the slots keep their numbers
+    EXPECT_NE(cache->find("textures\\sky.png"), 0u);
     ASSERT_EQ(capture.messages().size(), 1u);
     EXPECT_EQ(capture.messages()[0], "Texture could not be read: textures\\sky.png");
+
+    // Frame after frame: the unreadable name binds its empty texture, a missing name is
+    // reported the first time only, whatever its letter case.
+    for (int frame = 0; frame < 3; ++frame) {
+        cache->bind("textures\\sky.png");
+        EXPECT_EQ(boundTexture(), GLint(cache->find("textures\\sky.png")));
+        cache->bind(frame ? "TEXTURES\\GONE.PNG" : "textures\\gone.png");
+    }
+    ASSERT_EQ(capture.messages().size(), 2u);
+    EXPECT_EQ(capture.messages()[1], "Texture was not found: textures\\gone.png\n");
+    cache->bindSlot(1);
+    EXPECT_EQ(boundTexture(), GLint(cache->find("textures\\after.png")));
 }
 
 TEST_F(Textures, StopsAtItsLimitsWithAMessage) {

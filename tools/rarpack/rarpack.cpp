@@ -10,6 +10,7 @@ namespace {
 const char kUsage[] =
     "Usage:\n"
     "  rarpack a [-m0] [-s] [-mm] [--mtime=SECONDS] ARCHIVE PATH...\n"
+    "  rarpack x [-o] ARCHIVE [DIR]\n"
     "  rarpack l ARCHIVE\n"
     "  rarpack t ARCHIVE\n"
     "  rarpack p ARCHIVE NAME\n"
@@ -19,6 +20,11 @@ const char kUsage[] =
     "  a  write a new RAR 2.0 archive (replacing ARCHIVE) with the files and directory\n"
     "     trees given. A file is stored under its own name, a directory as the files\n"
     "     below it named relative to it, with '\\' between the parts.\n"
+    "  x  extract every entry under DIR (default: the current directory) with its path,\n"
+    "     creating directories and restoring times and the read-only attribute. An\n"
+    "     existing file is kept and reported unless -o is given, which overwrites it.\n"
+    "     A name that would land outside DIR ('..' parts, an absolute path, a drive\n"
+    "     letter, a link out of DIR) is refused with its name; the rest is extracted.\n"
     "  l  list the entries: name, size, packed size, ratio, method, CRC, time\n"
     "  t  read every entry and check it against its CRC\n"
     "  p  write the entry NAME to standard output (NAME matches without regard to case,\n"
@@ -36,8 +42,10 @@ const char kUsage[] =
     "          file's own; SOURCE_DATE_EPOCH in the environment does the same. With\n"
     "          either, the same input always gives a byte-identical archive.\n"
     "\n"
-    "The archive is written to a temporary file beside ARCHIVE and renamed into place\n"
-    "only when complete. Exit status: 0 on success, 1 on any failure, 2 on a usage error.\n";
+    "The archive (and each file x writes) is written to a temporary file beside it and\n"
+    "renamed into place only when complete. Exit status: 0 on success, 1 on any failure\n"
+    "(for x: an entry refused, damaged or not written; kept files are no failure),\n"
+    "2 on a usage error.\n";
 
 int usageError(const std::string& message) {
     std::fprintf(stderr, "rarpack: %s\n\n%s", message.c_str(), kUsage);
@@ -61,6 +69,23 @@ int run(int argc, char** argv) {
         if (!parseAddArguments(args, std::getenv("SOURCE_DATE_EPOCH"), &options, &error))
             return usageError(error);
         return addCommand(options);
+    }
+    if (command == "x") {
+        ExtractOptions options;
+        std::vector<std::string> operands;
+        for (const std::string& a : args) {
+            if (a == "-o")
+                options.overwrite = true;
+            else if (a.size() > 1 && a[0] == '-')
+                return usageError("x: unknown option " + a);
+            else
+                operands.push_back(a);
+        }
+        if (operands.empty() || operands.size() > 2)
+            return usageError("x: needs ARCHIVE and at most one DIR");
+        options.archive = operands[0];
+        if (operands.size() == 2) options.directory = operands[1];
+        return extractCommand(options);
     }
     if (command == "l" || command == "t") {
         if (args.size() != 1) return usageError(command + ": needs exactly one ARCHIVE");

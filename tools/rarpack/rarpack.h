@@ -1,6 +1,6 @@
-// rarpack.h - the rarpack command line: create RAR 2.0 archives (a), list them (l), test
-// them (t) and print one entry (p). Listing, testing and printing go through the program's
-// own archive reader.
+// rarpack.h - the rarpack command line: create RAR 2.0 archives (a), extract them (x), list
+// them (l), test them (t) and print one entry (p). Everything but creating goes through the
+// program's own archive reader.
 #pragma once
 
 #include <cstdint>
@@ -27,7 +27,19 @@ bool parseAddArguments(const std::vector<std::string>& args, const char* sourceD
 // MS-DOS time of a file time: local time, or UTC for a fixed (reproducible) time.
 uint32_t dosTimeOf(time_t t, bool utc);
 
+struct ExtractOptions {
+    std::string archive;
+    std::string directory = ".";
+    bool overwrite = false;  // -o: replace existing files (otherwise kept and reported)
+};
+
+// The relative path ('/' between the parts) an entry is written to, or false when its stored
+// name would leave the directory: a ".." part, a leading '\' or '/', a drive letter, or
+// nothing left once empty and "." parts are dropped.
+bool safeEntryPath(const char* stored, std::string* relative);
+
 int addCommand(const AddOptions& options);
+int extractCommand(const ExtractOptions& options);
 int listCommand(const std::string& archive);
 int testCommand(const std::string& archive);
 int printCommand(const std::string& archive, const std::string& name);
