@@ -5,6 +5,10 @@
 // load (LightWave is left-handed) and triangles are emitted in reverse corner order, which
 // keeps their facing. After reading, normals are computed and one display list per layer and
 // surface is compiled, so drawing a mesh replays lists under the caller's OpenGL state.
+//
+// Reading and normals (read, clear, computeNormals, and the records) are library palisade_lwo,
+// which needs no OpenGL: tools and tests read objects with it alone. Loading from the archive,
+// display lists and drawing are palisade_mesh.
 #pragma once
 
 #include <cstddef>
