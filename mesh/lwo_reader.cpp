@@ -4,6 +4,10 @@
 // SMAN, SIDE, TRAN, BLOK), TAGS and VMAP (TXUV); everything else is skipped. Every read is
 // bounded by the chunk or sub-chunk it belongs to, and by the end of the data: an object whose
 // lengths or indices do not fit is refused as damaged instead of being read past its end.
+// Polygons of other kinds than FACE (patches, curves, bones) are skipped with their tags, and
+// an object left without triangles by that is refused as such; an object without surfaces is
+// given a default one.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -121,10 +125,11 @@ class Reader {
     const std::string& problem() const { return problem_; }
 
   private:
-    LwoStatus damaged(const std::string& what) {
+    LwoStatus refuse(LwoStatus status, const std::string& what) {
         if (problem_.empty()) problem_ = what;
-        return LwoStatus::Damaged;
+        return status;
     }
+    LwoStatus damaged(const std::string& what) { return refuse(LwoStatus::Damaged, what); }
     LwoStatus checkRead(const std::string& what) {
         return in_.overrun() ? damaged(what + " runs past its end") : LwoStatus::Ok;
     }
@@ -144,11 +149,15 @@ class Reader {
     LwoStatus readBlock(Surface& surface);
     LwoStatus readTags();
     LwoStatus readVertexMap();
-    LwoStatus checkIndices();
+    LwoStatus finish();
 
     Mesh& mesh_;
     Input in_;
     uint8_t currentLayer_ = 0;
+    // The latest POLS chunk of the current layer was of a kind that is not read: the PTAG
+    // chunks after it name its polygons, not the triangles.
+    bool polygonsSkipped_ = false;
+    std::vector<uint32_t> skippedKinds_;  // POLS types that held polygons, in file order
     std::string problem_;
 };
 
@@ -172,7 +181,7 @@ LwoStatus Reader::run() {
         in_.leave(outer);
         in_.padEven();
     }
-    return checkIndices();
+    return finish();
 }
 
 LwoStatus Reader::readChunk(uint32_t id, size_t length) {
@@ -233,6 +242,7 @@ LwoStatus Reader::readLayer(size_t length) {
     if (in_.overrun())
         return damaged("LAYR chunk of " + std::to_string(length) + " bytes is too short");
     mesh_.layers[currentLayer_] = std::move(layer);
+    polygonsSkipped_ = false;
     return LwoStatus::Ok;
 }
 
@@ -251,7 +261,15 @@ LwoStatus Reader::readPoints(size_t length) {
 LwoStatus Reader::readPolygons() {
     MeshLayer* layer = currentLayer(tag("POLS"));
     if (!layer) return LwoStatus::Damaged;
-    if (in_.u4() != tag("FACE")) return checkRead("POLS chunk");
+    const uint32_t type = in_.u4();
+    if (in_.overrun()) return checkRead("POLS chunk");
+    polygonsSkipped_ = type != tag("FACE");
+    if (polygonsSkipped_) {
+        const bool noted =
+            std::find(skippedKinds_.begin(), skippedKinds_.end(), type) != skippedKinds_.end();
+        if (in_.more() && !noted) skippedKinds_.push_back(type);
+        return LwoStatus::Ok;
+    }
 
     // First pass: count the polygons, each a vertex count (low 10 bits; the upper six are
     // flags) and that many indices.
@@ -278,6 +296,7 @@ LwoStatus Reader::readPolygons() {
 LwoStatus Reader::readPolygonTags() {
     MeshLayer* layer = currentLayer(tag("PTAG"));
     if (!layer) return LwoStatus::Damaged;
+    if (polygonsSkipped_) return LwoStatus::Ok;
     if (in_.u4() != tag("SURF")) return checkRead("PTAG chunk");
     // The tag is taken as the index of the surface, in the order of the SURF chunks; the names
     // of TAGS are not looked up. Surfaces may follow, so the tag is checked at the end.
@@ -451,7 +470,48 @@ LwoStatus Reader::readVertexMap() {
     return LwoStatus::Ok;
 }
 
-LwoStatus Reader::checkIndices() {
+// Plain words for the kinds of polygon that are not read.
+std::string kindName(uint32_t type) {
+    switch (type) {
+        case tag("PTCH"):
+            return "subdivision patches (PTCH)";
+        case tag("SUBD"):
+            return "subdivision surfaces (SUBD)";
+        case tag("CURV"):
+            return "spline curves (CURV)";
+        case tag("MBAL"):
+            return "metaballs (MBAL)";
+        case tag("BONE"):
+            return "bones (BONE)";
+        default:
+            return "polygons of type " + tagText(type);
+    }
+}
+
+LwoStatus Reader::finish() {
+    size_t triangles = 0;
+    for (const auto& layer : mesh_.layers) triangles += layer ? layer->polygons.size() : 0;
+    if (triangles == 0 && !skippedKinds_.empty()) {
+        std::string kinds;
+        for (size_t k = 0; k < skippedKinds_.size(); ++k) {
+            if (k > 0) kinds += k + 1 < skippedKinds_.size() ? ", " : " and ";
+            kinds += kindName(skippedKinds_[k]);
+        }
+        return refuse(LwoStatus::NoTriangles,
+                      "it has no triangles, only " + kinds + ", which the program does not draw");
+    }
+    if (triangles > 0 && mesh_.surfaces.empty()) {
+        // Without a SURF chunk no tag can name a surface: every polygon takes the default
+        // one, LightWave's plain grey.
+        Surface surface;
+        surface.name = "Default";
+        for (float& c : surface.color) c = 200.0f / 255.0f;
+        mesh_.surfaces.push_back(surface);
+        for (const auto& layer : mesh_.layers) {
+            if (!layer) continue;
+            for (MeshPolygon& polygon : layer->polygons) polygon.surface = 0;
+        }
+    }
     for (int l = 0; l < Mesh::kMaxLayers; ++l) {
         const MeshLayer* layer = mesh_.layers[l].get();
         if (!layer) continue;

@@ -182,7 +182,10 @@ bool Mesh::loadFromMemory(const char* entryName, const uint8_t* data, size_t siz
         std::exit(fatalExitStatus(status));
     }
     if (status != LwoStatus::Ok) {
-        const std::string what = name + " is damaged and was not loaded: " + problem;
+        const std::string what = name +
+                                 (status == LwoStatus::Damaged ? " is damaged and was not loaded: "
+                                                               : " was not loaded: ") +
+                                 problem;
         platform::showMessageWith("Object %s", what.c_str());
         clear();  // nothing half-read is left to draw
         return false;

@@ -5,6 +5,10 @@
 // load (LightWave is left-handed) and triangles are emitted in reverse corner order, which
 // keeps their facing. After reading, normals are computed and one display list per layer and
 // surface is compiled, so drawing a mesh replays lists under the caller's OpenGL state.
+//
+// Reading and normals (read, clear, computeNormals, and the records) are library palisade_lwo,
+// which needs no OpenGL: tools and tests read objects with it alone. Loading from the archive,
+// display lists and drawing are palisade_mesh.
 #pragma once
 
 #include <cstddef>
@@ -80,6 +84,7 @@ enum class LwoStatus {
     NotTriangles,  // a polygon with other than three corners
     UVNot2D,       // a UV map whose dimension is not 2
     Damaged,       // anything else the reader cannot take safely; the object is refused
+    NoTriangles,   // every polygon is of a kind that is not read (patches, curves); refused
 };
 
 // Process exit status for the three kinds of input that stop the program (2, 1, 1); 0 for Ok
@@ -112,8 +117,8 @@ class Mesh {
     bool load(const char* entryName);
     // Reads, computes normals and builds the display lists (needs a current context). A file
     // that is not FORM ends the process with status 2; a polygon that is not a triangle or a
-    // UV map that is not 2D shows its message and ends it with status 1. A damaged object is
-    // reported with a message naming it and refused (false).
+    // UV map that is not 2D shows its message and ends it with status 1. A damaged object, or
+    // one without triangles, is reported with a message naming it and refused (false).
     bool loadFromMemory(const char* entryName, const uint8_t* data, size_t size);
     // An entry of the data archive as a malloc block the caller frees; null, after a message
     // naming it, when it cannot be read.

@@ -21,7 +21,7 @@ class MeshLibrary {
 
     // Loads an entry of the data archive whose name ends in "lwo" (as given: the ending is
     // tested before the name is turned into lower case); other names are ignored. An entry
-    // that cannot be read or a damaged object is reported and takes no slot, as is a full
+    // that cannot be read or a refused object is reported and takes no slot, as is a full
     // table or a name of 128 characters or more.
     bool load(const char* name);
     // The same with the entry's bytes in hand.

@@ -29,10 +29,10 @@
 #include "demo/director.h"
 #include "demo/startup.h"
 #include "display/demo_window.h"
+#include "mesh/lwo_chunks.h"
 #include "mesh/mesh_library.h"
 #include "platform/platform.h"
 #include "scene/scene.h"
-#include "tests/mesh/lwo_builder.h"
 #include "texture/texture_cache.h"
 
 namespace {

@@ -8,9 +8,9 @@
 #include <string>
 
 #include "archive/archive.h"
+#include "tests/assets/object_check.h"
 #include "tests/assets/scene_check.h"
 #include "tools/assetgen/catalog.h"
-#include "tools/assetgen/lwo2_reader.h"
 
 namespace {
 
@@ -78,11 +78,13 @@ TEST(DataArchive, TexturesDecodeToTheirSizes) {
 }
 
 TEST(DataArchive, ObjectsAndScenesRead) {
+    const std::map<std::string, Entry> entries = listArchive();
     for (const ObjectAsset& o : allObjects()) {
-        LwoObject obj;
-        std::string error;
-        EXPECT_TRUE(readLwo2(readEntry(o.storedName), &obj, &error))
-            << o.storedName << ": " << error;
+        Mesh mesh;
+        expectReadsAsBuilt(o.storedName, o.make(), readEntry(o.storedName), &mesh);
+        // The image an object names is looked for under textures\ of the same archive.
+        for (const ImageClip& clip : mesh.clips)
+            EXPECT_EQ(entries.count(clip.path), 1u) << clip.path;
     }
     for (const SceneAsset& s : allScenes()) {
         std::vector<uint8_t> data = readEntry(s.storedName);

@@ -96,16 +96,6 @@ TEST(LwoReader, PolygonTagsIndexSurfacesInFileOrder) {
     EXPECT_EQ(polygons[2].surface, 0);
 }
 
-TEST(LwoReader, OnlyFaceTypePolygonsAreRead) {
-    Bytes c;
-    c.chunk("LAYR", lwo::layr(0));
-    c.chunk("PNTS", lwo::pnts({{0, 0, 0}}));
-    c.chunk("POLS", Bytes().id("PTCH").u2(4).u2(0).u2(0).u2(0).u2(0));
-    Mesh mesh;
-    ASSERT_EQ(readInto(mesh, lwo::file(c)), LwoStatus::Ok);
-    EXPECT_TRUE(mesh.layer(0)->polygons.empty());
-}
-
 TEST(LwoReader, TextureUVMapsOnly) {
     Bytes c;
     c.chunk("LAYR", lwo::layr(0));
@@ -297,13 +287,6 @@ std::vector<DamagedCase> damagedCases() {
         cases.push_back({"tag without a surface", c, "has tag 1 but there are 1 surfaces"});
     }
     {
-        Bytes c;
-        c.chunk("LAYR", lwo::layr(0));
-        c.chunk("PNTS", lwo::pnts({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}));
-        c.chunk("POLS", lwo::pols({{0, 1, 2}}));
-        cases.push_back({"polygons but no surface", c, "but there are 0 surfaces"});
-    }
-    {
         Bytes c = lwo::oneTriangle();
         c.id("PNTS").u4(1000).vec(0, 0, 0);
         cases.push_back({"chunk longer than the file", c, "runs past the end of the file"});
@@ -384,6 +367,111 @@ TEST(LwoReader, EveryTruncationOfAValidFileIsSafe) {
 }
 
 // ---------------------------------------------------------------------------------------------
+// Objects as LightWave and other modellers save them: each loads, or is refused for its reason
+// ---------------------------------------------------------------------------------------------
+
+struct ModellerCase {
+    const char* what;
+    Bytes chunks;
+    LwoStatus status;
+    size_t triangles;     // in all layers, when read
+    const char* problem;  // part of the reported problem, when refused
+};
+
+// A layer holding one four-cornered polygon of that POLS kind, tagged with surface 0.
+Bytes patchLayer(uint16_t number, const char* kind) {
+    Bytes c;
+    c.chunk("LAYR", lwo::layr(number));
+    c.chunk("PNTS", lwo::pnts({{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}}));
+    c.chunk("POLS", Bytes().id(kind).u2(4).u2(0).u2(1).u2(2).u2(3));
+    c.chunk("PTAG", lwo::ptag({{0, 0}}));
+    return c;
+}
+
+std::vector<ModellerCase> modellerCases() {
+    std::vector<ModellerCase> cases;
+    Bytes triangles;
+    triangles.chunk("LAYR", lwo::layr(0));
+    triangles.chunk("PNTS", lwo::pnts({{0, 1, 0}, {1, -1, 0}, {-1, -1, 0}}));
+    triangles.chunk("POLS", lwo::pols({{0, 1, 2}, {2, 1, 0}}));
+    cases.push_back({"triangles without any surface", triangles, LwoStatus::Ok, 2, ""});
+    {
+        Bytes c;
+        c.chunk("TAGS", Bytes().s0("Default"));
+        c.raw(patchLayer(0, "PTCH"));
+        c.chunk("SURF", lwo::surf("Default"));
+        cases.push_back({"subdivision patches only", c, LwoStatus::NoTriangles, 0,
+                         "no triangles, only subdivision patches (PTCH)"});
+    }
+    {
+        Bytes c = patchLayer(0, "SUBD");
+        c.chunk("POLS", Bytes().id("CURV").u2(2).u2(0).u2(1));
+        cases.push_back({"subdivision surfaces and curves", c, LwoStatus::NoTriangles, 0,
+                         "subdivision surfaces (SUBD) and spline curves (CURV)"});
+    }
+    {
+        // The patches' tags name polygon 0 of the patches, not of the triangles.
+        Bytes c = lwo::oneTriangle();
+        c.chunk("POLS",
+                Bytes().id("PTCH").u2(4).u2(0).u2(1).u2(2).u2(0).u2(4).u2(0).u2(1).u2(2).u2(0));
+        c.chunk("PTAG", lwo::ptag({{1, 5}}));
+        cases.push_back({"triangles beside tagged patches", c, LwoStatus::Ok, 1, ""});
+    }
+    {
+        Bytes c = lwo::oneTriangle();
+        c.raw(patchLayer(1, "PTCH"));
+        cases.push_back({"a layer of triangles, a layer of patches", c, LwoStatus::Ok, 1, ""});
+    }
+    {
+        Bytes c;
+        c.chunk("LAYR", lwo::layr(0));
+        c.chunk("PNTS", lwo::pnts({{0, 0, 0}, {1, 2, 3}}));
+        cases.push_back({"points only", c, LwoStatus::Ok, 0, ""});
+    }
+    cases.push_back({"quads", patchLayer(0, "FACE"), LwoStatus::NotTriangles, 0, ""});
+    {
+        Bytes c = lwo::oneTriangle();
+        c.chunk("PTAG", lwo::ptag({{0, 3}}));
+        cases.push_back({"a tag beyond the surfaces", c, LwoStatus::Damaged, 0,
+                         "has tag 3 but there are 1 surfaces"});
+    }
+    return cases;
+}
+
+TEST(LwoReader, ModellerFilesLoadOrAreRefusedForTheirReason) {
+    for (const ModellerCase& c : modellerCases()) {
+        Mesh mesh;
+        std::string problem;
+        ASSERT_EQ(readInto(mesh, lwo::file(c.chunks), &problem), c.status)
+            << c.what << ": " << problem;
+        EXPECT_NE(problem.find(c.problem), std::string::npos) << c.what << ": " << problem;
+        if (c.status != LwoStatus::Ok) continue;
+        size_t triangles = 0;
+        for (const auto& layer : mesh.layers) triangles += layer ? layer->polygons.size() : 0;
+        EXPECT_EQ(triangles, c.triangles) << c.what;
+        mesh.computeNormals();  // every polygon has a surface to ask for its smoothing
+    }
+}
+
+TEST(LwoReader, AnObjectWithoutSurfacesGetsTheDefaultOne) {
+    Bytes c;
+    c.chunk("TAGS", Bytes().s0("Body").s0("Trim"));
+    c.chunk("LAYR", lwo::layr(0));
+    c.chunk("PNTS", lwo::pnts({{0, 1, 0}, {1, -1, 0}, {-1, -1, 0}}));
+    c.chunk("POLS", lwo::pols({{0, 1, 2}, {2, 1, 0}}));
+    c.chunk("PTAG", lwo::ptag({{1, 1}}));
+    Mesh mesh;
+    ASSERT_EQ(readInto(mesh, lwo::file(c)), LwoStatus::Ok);
+    ASSERT_EQ(mesh.surfaces.size(), 1u);
+    const Surface& s = mesh.surfaces[0];
+    EXPECT_EQ(s.name, "Default");
+    EXPECT_NEAR(s.color[1], 0.784f, 0.001f);
+    EXPECT_EQ(s.diffuse, 1.0f);
+    EXPECT_EQ(s.smoothingAngle, 0.0f);
+    for (const MeshPolygon& p : mesh.layer(0)->polygons) EXPECT_EQ(p.surface, 0);
+}
+
+// ---------------------------------------------------------------------------------------------
 // What the program does with them
 // ---------------------------------------------------------------------------------------------
 
@@ -436,6 +524,19 @@ TEST(LwoLoad, ADamagedObjectIsReportedByNameAndRefused) {
     EXPECT_NE(capture.messages()[0].find("lwos\\broken.lwo"), std::string::npos);
     EXPECT_NE(capture.messages()[0].find("tag 4"), std::string::npos);
     EXPECT_EQ(mesh.layer(0), nullptr);
+}
+
+TEST(LwoLoad, AnObjectWithoutTrianglesIsReportedAsSuchNotAsDamaged) {
+    testsupport::MessageCapture capture;
+    const std::vector<uint8_t> data = lwo::file(patchLayer(0, "PTCH"));
+    Mesh mesh;
+    EXPECT_FALSE(mesh.loadFromMemory("lwos\\patches.lwo", data.data(), data.size()));
+    ASSERT_EQ(capture.messages().size(), 1u);
+    const std::string& message = capture.messages()[0];
+    EXPECT_NE(message.find("lwos\\patches.lwo was not loaded: it has no triangles"),
+              std::string::npos)
+        << message;
+    EXPECT_EQ(message.find("damaged"), std::string::npos) << message;
 }
 
 }  // namespace

@@ -58,6 +58,17 @@ TEST(LwoInfo, ExitsWithTheReadersStatus) {
     EXPECT_EQ(run.status, 3);
     EXPECT_NE(run.out.find("names polygon 5"), std::string::npos);
 
+    Bytes patches;
+    patches.chunk("LAYR", lwo::layr(0));
+    patches.chunk("PNTS", lwo::pnts({{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}}));
+    patches.chunk("POLS", Bytes().id("PTCH").u2(4).u2(0).u2(1).u2(2).u2(3));
+    patches.chunk("PTAG", lwo::ptag({{0, 0}}));
+    run = lwoinfo(writeObject("info_patches.lwo", patches));
+    EXPECT_EQ(run.status, 3);
+    EXPECT_NE(run.out.find("not loaded: it has no triangles, only subdivision patches (PTCH)"),
+              std::string::npos)
+        << run.out;
+
     EXPECT_EQ(lwoinfo("no-such-file.lwo").status, 4);
     EXPECT_EQ(lwoinfo("").status, 4);
     run = lwoinfo("--help");

@@ -110,6 +110,21 @@ TEST_F(MeshDraw, PositiveSmoothingSharesNormalsAtCommonPoints) {
     EXPECT_GT(leftNear - leftFar, 60);
 }
 
+// An object saved without any surface is loaded and drawn with a default one, lit.
+TEST_F(MeshDraw, AnObjectWithoutSurfacesIsDrawnWithTheDefaultOne) {
+    Bytes c;
+    c.chunk("LAYR", lwo::layr(0));
+    c.chunk("PNTS", lwo::pnts({{0, 1, 0}, {1, -1, 0}, {-1, -1, 0}}));
+    c.chunk("POLS", lwo::pols({{0, 1, 2}}));
+    Mesh mesh;
+    ASSERT_TRUE(load(mesh, c));
+    lightFromTheRight();
+    mesh.draw(0, false, true);
+    // Facing the viewer, lit at 45 degrees.
+    EXPECT_GT(redAt(0, -0.3, 0), 100);
+    EXPECT_EQ(redAt(0.9, 0.9, 0), 0);
+}
+
 TEST_F(MeshDraw, DegenerateTrianglesDoNotSpoilSmoothNormals) {
     Bytes c;
     c.chunk("LAYR", lwo::layr(0));

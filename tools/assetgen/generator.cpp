@@ -7,6 +7,7 @@
 #include <mutex>
 #include <thread>
 
+#include "mesh/mesh.h"
 #include "tools/assetgen/contact_sheet.h"
 #include "tools/assetgen/lwo2_writer.h"
 
@@ -25,6 +26,18 @@ bool makeParent(const std::string& path) {
         std::fprintf(stderr, "assetgen: cannot create %s: %s\n", parent.c_str(),
                      ec.message().c_str());
     return !ec;
+}
+
+// An object goes into the archive only when the program's own reader takes it.
+bool programReads(const std::string& storedName, const std::vector<uint8_t>& bytes) {
+    Mesh mesh;
+    std::string problem;
+    const LwoStatus status = mesh.read(bytes.data(), bytes.size(), &problem);
+    if (status == LwoStatus::Ok) return true;
+    if (const char* message = fatalMessage(status)) problem = message;
+    std::fprintf(stderr, "assetgen: %s: the program's reader refuses it: %s\n", storedName.c_str(),
+                 problem.empty() ? "not an IFF FORM" : problem.c_str());
+    return false;
 }
 
 bool checkSize(const TextureAsset& t, const Image& img) {
@@ -134,6 +147,7 @@ bool generate(const TextSources& texts, const GenerateOptions& o) {
             std::fprintf(stderr, "assetgen: %s: %s\n", a.storedName.c_str(), error.c_str());
             return false;
         }
+        if (!programReads(a.storedName, bytes)) return false;
         if (writing && wanted(o, a.storedName)) {
             if (!writeFile(o.outDir + "/" + outputPath(a.storedName), bytes.data(), bytes.size()))
                 return false;

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cfloat>
 
-#include "tools/assetgen/byte_writer.h"
+#include "mesh/iff_writer.h"
 
 namespace {
 
@@ -38,7 +38,7 @@ bool check(const LwoObject& obj, std::string* error) {
     return true;
 }
 
-void writeLayer(ByteWriter& w, const LwoLayer& l) {
+void writeLayer(IffWriter& w, const LwoLayer& l) {
     w.open("LAYR", false);
     w.u2(l.number);
     w.u2(0);
@@ -93,7 +93,7 @@ void writeLayer(ByteWriter& w, const LwoLayer& l) {
     w.close();
 }
 
-void writeBlock(ByteWriter& w, const LwoBlock& b) {
+void writeBlock(IffWriter& w, const LwoBlock& b) {
     w.open("BLOK", true);
     w.open("IMAP", true);
     w.s0("\x80");  // ordinal: the first (and only) layer of the channel
@@ -115,7 +115,7 @@ void writeBlock(ByteWriter& w, const LwoBlock& b) {
     w.close();
 }
 
-void writeSurface(ByteWriter& w, const LwoSurface& s) {
+void writeSurface(IffWriter& w, const LwoSurface& s) {
     w.open("SURF", false);
     w.s0(s.name);
     w.s0("");
@@ -133,7 +133,7 @@ void writeSurface(ByteWriter& w, const LwoSurface& s) {
 
 std::vector<uint8_t> writeLwo2(const LwoObject& obj, std::string* error) {
     if (!check(obj, error)) return {};
-    ByteWriter w;
+    IffWriter w;
     w.open("FORM", false);
     w.id("LWO2");
     w.open("TAGS", false);

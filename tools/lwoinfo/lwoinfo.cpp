@@ -4,8 +4,9 @@
 //   lwoinfo ARCHIVE ENTRY
 //
 // The exit status is the reader's: 0 read, 2 not a FORM file, 1 a polygon that is not a
-// triangle or a UV map that is not 2D (the program stops on these three), 3 damaged (the
-// program refuses the object), 4 the file or entry cannot be read or the arguments are wrong.
+// triangle or a UV map that is not 2D (the program stops on these three), 3 damaged or without
+// triangles (the program refuses the object), 4 the file or entry cannot be read or the
+// arguments are wrong.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -17,7 +18,7 @@
 
 namespace {
 
-constexpr int kExitDamaged = 3;
+constexpr int kExitRefused = 3;
 constexpr int kExitUnreadable = 4;
 
 void printUsage(FILE* out) {
@@ -29,8 +30,9 @@ void printUsage(FILE* out) {
         "(point and triangle counts, UV maps), surfaces, image clips and tags.\n"
         "\n"
         "Exit status: 0 read; 2 not a FORM file; 1 a polygon that is not a triangle or a UV\n"
-        "map that is not 2D (the program stops on these); 3 damaged (the program refuses the\n"
-        "object); 4 unreadable input or wrong arguments.\n",
+        "map that is not 2D (the program stops on these); 3 damaged, or no triangles (only\n"
+        "patches, curves or other polygons it skips): the program refuses the object;\n"
+        "4 unreadable input or wrong arguments.\n",
         out);
 }
 
@@ -133,7 +135,10 @@ int main(int argc, char** argv) {
             break;
         case LwoStatus::Damaged:
             std::fprintf(stderr, "lwoinfo: %s: damaged: %s\n", name, problem.c_str());
-            return kExitDamaged;
+            return kExitRefused;
+        case LwoStatus::NoTriangles:
+            std::fprintf(stderr, "lwoinfo: %s: not loaded: %s\n", name, problem.c_str());
+            return kExitRefused;
         default:
             std::fprintf(stderr, "lwoinfo: %s: %s\n", name, fatalMessage(status));
             break;
