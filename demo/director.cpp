@@ -3,7 +3,11 @@
 #include <GL/gl.h>
 
 #include "demo/logo_overlay.h"
+#include "demo/zoom_feedback_effect.h"
+#include "effects/env_cube_effect.h"
+#include "effects/reflect_spheres_effect.h"
 #include "effects/tube_effect.h"
+#include "effects/zoom_blur.h"
 #include "music/music_player.h"
 #include "music/sync_slots.h"
 
@@ -32,6 +36,10 @@ bool g_prepared = false;
 // One-time preparation of everything the parts draw, in a fixed order. The effects of the
 // later parts join this list, in their places, as they arrive in the engine.
 void prepareEffects() {
+    g_scratchTexture.prepare();
+    g_reflectSpheres.prepare();
+    g_envCube.prepare();
+    g_zoomFeedback.prepare();
     g_tube.prepare();
     g_logoOverlay.prepare();
 }

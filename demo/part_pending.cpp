@@ -25,20 +25,11 @@ void partTwistTorus(float time, float frameTime) {
 void partMetaballs(float time, float frameTime) {
     overlayOnly(accentShiftedTime(time, 34.6f), frameTime, 0);
 }
-void partSpheres(float time, float frameTime) {
-    overlayOnly(accentShiftedTime(time, 34.6f), frameTime, 1);
-}
 void partArrowShock(float time, float frameTime) {
     overlayOnly(time, frameTime, 2);
 }
 void partHeart(float time, float frameTime) {
     g_logoOverlay.draw(time, frameTime, 3);
-}
-void partZoomFeedback(float time, float frameTime) {
-    overlayOnly(time, frameTime, 0);
-}
-void partEnvCube(float time, float frameTime) {
-    overlayOnly(accentShiftedTime(time, 3783.6f), frameTime, 1);
 }
 void partShockwave(float time, float frameTime) {
     overlayOnly(accentShiftedTime(time, 34.6f), frameTime, 2);
