@@ -76,13 +76,15 @@ void CubeMapTexture::create(int faceSize) {
     glTexParameteri(GL_TEXTURE_CUBE_MAP_ARB, GL_GENERATE_MIPMAP_SGIS, GL_TRUE);
     glTexParameteri(GL_TEXTURE_CUBE_MAP_ARB, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_CUBE_MAP_ARB, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-    glTexGeni(GL_S, GL_TEXTURE_GEN_MODE, GL_REFLECTION_MAP_ARB);
-    glTexGeni(GL_T, GL_TEXTURE_GEN_MODE, GL_REFLECTION_MAP_ARB);
-    glTexGeni(GL_R, GL_TEXTURE_GEN_MODE, GL_REFLECTION_MAP_ARB);
 }
 
 void CubeMapTexture::bind() const {
     glPushAttrib(GL_ENABLE_BIT);
+    // Set on every bind: other effects switch s and t to sphere mapping, and the mode is not
+    // part of the enable bits that attribute pushes around them restore.
+    glTexGeni(GL_S, GL_TEXTURE_GEN_MODE, GL_REFLECTION_MAP_ARB);
+    glTexGeni(GL_T, GL_TEXTURE_GEN_MODE, GL_REFLECTION_MAP_ARB);
+    glTexGeni(GL_R, GL_TEXTURE_GEN_MODE, GL_REFLECTION_MAP_ARB);
     glBindTexture(GL_TEXTURE_CUBE_MAP_ARB, texture);
     glEnable(GL_TEXTURE_CUBE_MAP_ARB);
     glEnable(GL_TEXTURE_GEN_S);

@@ -33,8 +33,9 @@ struct CubeMapTexture {
     int size;
 
     void create(int faceSize);
-    // Pushes the enable bits and turns on cube mapping with reflection-vector coordinates;
-    // the caller pops the attributes.
+    // Pushes the enable bits and turns on cube mapping with reflection-vector coordinates
+    // (the generation mode of s, t and r stays reflection-map); the caller pops the
+    // attributes.
     void bind() const;
 };
 

@@ -115,6 +115,9 @@ class ReflectSpheres : public testsupport::GlTest {
         glDisable(GL_LIGHTING);
         glDisable(GL_TEXTURE_2D);
         glColor4f(1, 1, 1, 1);
+        // What the sphere-mapped effects drawn before leave behind.
+        glTexGeni(GL_S, GL_TEXTURE_GEN_MODE, GL_SPHERE_MAP);
+        glTexGeni(GL_T, GL_TEXTURE_GEN_MODE, GL_SPHERE_MAP);
         // Every sphere starts at the viewer's centre, where only its inside faces the viewer
         // and is culled away.
         for (ReflectSphere& item : g_reflectSpheres.items) {
