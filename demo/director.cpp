@@ -4,14 +4,18 @@
 
 #include "demo/logo_overlay.h"
 #include "demo/twist_mesh.h"
+#include "demo/zoom_feedback_effect.h"
 #include "effects/arrow_field_effect.h"
 #include "effects/arrow_shock_effect.h"
+#include "effects/env_cube_effect.h"
 #include "effects/metaball_effect.h"
+#include "effects/reflect_spheres_effect.h"
 #include "effects/shockwave_effect.h"
 #include "effects/sky_particle_effect.h"
 #include "effects/spike_ball_effect.h"
 #include "effects/star_mesh_effect.h"
 #include "effects/tube_effect.h"
+#include "effects/zoom_blur.h"
 #include "music/music_player.h"
 #include "music/sync_slots.h"
 
@@ -37,14 +41,18 @@ constexpr PartFunction kPartOfOrder[kOrders] = {
 
 bool g_prepared = false;
 
-// One-time preparation of everything the parts draw, in a fixed order. The effects of the
-// later parts join this list, in their places, as they arrive in the engine.
+// One-time preparation of everything the parts draw, in a fixed order (the star mesh is
+// prepared and named though no part draws it, as is the arrow field).
 void prepareEffects() {
     g_metaballs.prepare();
+    g_scratchTexture.prepare();
     g_starMesh.prepare();
     g_starMesh.setObjectName("lwos\\star.lwo");
+    g_reflectSpheres.prepare();
+    g_envCube.prepare();
     g_shockwave.prepare();
     g_arrowShock.prepare();
+    g_zoomFeedback.prepare();
     g_skyParticles.prepare();
     g_arrowField.prepare();
     g_twistTorus.load("lwos\\torus-loop-meta.lwo");

@@ -7,15 +7,19 @@
 #include <cstring>
 
 #include "demo/director.h"
+#include "demo/part_env_cube.h"
 #include "demo/parts.h"
 #include "demo/twist_mesh.h"
+#include "demo/zoom_feedback_effect.h"
 #include "effects/arrow_field_effect.h"
 #include "effects/arrow_shock_effect.h"
 #include "effects/depth_pin_effect.h"
+#include "effects/env_cube_effect.h"
 #include "effects/feedback_cube_effect.h"
 #include "effects/metaball_effect.h"
 #include "effects/null_effect.h"
 #include "effects/object_grid_effect.h"
+#include "effects/reflect_spheres_effect.h"
 #include "effects/shockwave_effect.h"
 #include "effects/sky_map_scene_effect.h"
 #include "effects/sky_particle_effect.h"
@@ -24,7 +28,9 @@
 #include "effects/tube_effect.h"
 #include "effects/tunnel_scene_effect.h"
 #include "effects/wave_grid_effect.h"
+#include "effects/zoom_blur.h"
 #include "music/music_player.h"
+#include "music/sync_slots.h"
 #include "texture/texture_cache.h"
 
 namespace {
@@ -145,6 +151,28 @@ void drawWaveGrid(float time, float frameTime) {
     g_waveGrid.render(time, frameTime);
 }
 
+void prepareNothing() {}
+
+// The cube grid tumbling as in its part, seen whole.
+void placeEnvCube(float time) {
+    const EnvCubeMotion motion = envCubeMotion(time, 0);
+    glTranslatef(motion.shiftX, 0.0f, -76.8f);
+    glRotatef(motion.angleX, 1, 0, 0);
+    glRotatef(motion.angleY, 0, 1, 0);
+    glRotatef(motion.angleZ, 0, 0, 1);
+}
+void drawEnvCube(float time, float frameTime) {
+    placeEnvCube(time);
+    g_envCube.render(time, frameTime);
+}
+
+void prepareReflectSpheres() {
+    g_reflectSpheres.prepare();
+}
+void drawReflectSpheres(float time, float frameTime) {
+    g_reflectSpheres.render(time, frameTime);
+}
+
 void prepareTube() {
     g_tube.prepare();
 }
@@ -176,6 +204,29 @@ void drawSceneTunnel(float time, float frameTime) {
     g_tunnelScene.render(time, frameTime);
 }
 
+// The cube grid through the blur, which swells on every accent as in its part.
+void prepareZoomBlur() {
+    g_scratchTexture.prepare();
+}
+void drawZoomBlur(float time, float frameTime) {
+    placeEnvCube(time);
+    g_scratchTexture.useCaptureViewport();
+    g_envCube.render(time, frameTime);
+    g_scratchTexture.apply(time, frameTime,
+                           std::exp(-2.5f * instSinceHit[SyncSlot::kAccent]) + 1.4f);
+}
+
+void prepareZoomFeedback() {
+    g_zoomFeedback.prepare();
+}
+void drawZoomFeedback(float time, float frameTime) {
+    glTranslatef(0.0f, 0.0f, -2.5f);
+    glRotatef(40.0f * time, 1, 0, 0);
+    glRotatef(53.0f * time, 0, 1, 0);
+    g_zoomFeedback.setViewport();
+    g_zoomFeedback.render(time, frameTime);
+}
+
 // Keep in alphabetical order.
 const EffectEntry kEffects[] = {
     {"arrow-field", "64 arrows turning towards an object on a Lissajous path (never in a part)",
@@ -184,6 +235,7 @@ const EffectEntry kEffects[] = {
      drawArrowShock},
     {"depth-pins", "32 x 32 pins pushed out by the depth image of a tumbling cube",
      prepareDepthPins, drawDepthPins},
+    {"env-cube", "a 4 x 4 x 4 block of tumbling sphere-mapped cubes", prepareNothing, drawEnvCube},
     {"feedback-cube", "a cube wearing the previous frame over a changing slide show",
      prepareFeedbackCube, drawFeedbackCube},
     {"metaballs", "six blobs melting into the walls of their box, with spinning stars",
@@ -191,6 +243,8 @@ const EffectEntry kEffects[] = {
     {"null", "the effect that draws nothing (a cleared frame)", prepareNull, drawNull},
     {"object-grid", "small cubes on every point of the palisade test object", prepareObjectGrid,
      drawObjectGrid},
+    {"reflect-spheres", "eight spheres reflecting a sky and each other through cube maps",
+     prepareReflectSpheres, drawReflectSpheres},
     {"scene-sky",
      "the scene cransscene.lws lit by its lights, with a scrolling sky map added on unit 1",
      prepareSceneSky, drawSceneSky},
@@ -209,6 +263,9 @@ const EffectEntry kEffects[] = {
      prepareTwistTorus, drawTwistTorus},
     {"wave-grid", "a liquid surface rippled by four wandering wave sources", prepareWaveGrid,
      drawWaveGrid},
+    {"zoom-blur", "the cube grid smeared outwards by the zoom blur", prepareZoomBlur, drawZoomBlur},
+    {"zoom-feedback", "a chrome object and lens sprites streaming out through a feedback zoom",
+     prepareZoomFeedback, drawZoomFeedback},
 };
 
 constexpr int kCount = static_cast<int>(sizeof kEffects / sizeof kEffects[0]);

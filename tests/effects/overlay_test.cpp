@@ -6,19 +6,44 @@
 
 #include "display/demo_window.h"
 #include "effects/overlay.h"
+#include "effects/reflect_spheres_effect.h"
 #include "effects/sprites.h"
 #include "effects/tube_effect.h"
+#include "effects/zoom_blur.h"
 #include "tests/support/test_support.h"
 
 namespace {
 
-// Runs first: no window, no context and no archive exist yet, and the global effects were
-// built before main all the same, holding nothing but zeroed storage until prepared.
+// What the globals held when the program started, before any test made a context: no
+// window, no context and no archive existed, and the global effects were built all the same,
+// holding nothing but zeroed storage until prepared.
+struct StartState {
+    bool noWindow = false;
+    bool tubeZeroed = false;
+    bool renderTargetsUnmade = false;
+};
+StartState g_start;
+
+class RecordStart : public ::testing::Environment {
+    void SetUp() override {
+        g_start.noWindow = g_demoWindow.window == nullptr;
+        g_start.tubeZeroed = true;
+        for (const Vector3& n : g_tube.ringNormals)
+            g_start.tubeZeroed = g_start.tubeZeroed && n.x + n.y + n.z == 0.0f;
+        g_start.renderTargetsUnmade = g_scratchTexture.texture == 0 &&
+                                      g_reflectSpheres.count == 0 &&
+                                      g_reflectSpheres.items[7].backMap.texture == 0;
+    }
+};
+::testing::Environment* const g_recordStart = ::testing::AddGlobalTestEnvironment(new RecordStart);
+
 TEST(GlobalEffects, AreBuiltBeforeMainWithoutAContext) {
-    EXPECT_EQ(g_demoWindow.window, nullptr);
-    for (const Vector3& n : g_tube.ringNormals) EXPECT_EQ(n.x + n.y + n.z, 0.0f);
-    g_tube.prepare();  // plain arithmetic: still no context needed
-    EXPECT_FLOAT_EQ(g_tube.ringNormals[0].x, 1.0f);
+    EXPECT_TRUE(g_start.noWindow);
+    EXPECT_TRUE(g_start.tubeZeroed);
+    EXPECT_TRUE(g_start.renderTargetsUnmade);
+    TubeEffect tube;
+    tube.prepare();  // plain arithmetic: no context needed
+    EXPECT_FLOAT_EQ(tube.ringNormals[0].x, 1.0f);
 }
 
 using testsupport::pixelFromTop;

@@ -1,0 +1,48 @@
+// part_env_cube.cpp - orders 22-23: the tumbling block of chrome cubes through the zoom blur,
+// which grows stronger on every accent.
+#include "demo/part_env_cube.h"
+
+#include <GL/gl.h>
+
+#include <cmath>
+
+#include "demo/logo_overlay.h"
+#include "demo/parts.h"
+#include "effects/env_cube_effect.h"
+#include "effects/zoom_blur.h"
+#include "math/angles.h"
+#include "music/music_player.h"
+#include "music/sync_slots.h"
+
+EnvCubeMotion envCubeMotion(float time, unsigned hits) {
+    EnvCubeMotion motion;
+    motion.time = static_cast<double>(time) + 3783.6 * hits;
+    motion.shiftX = static_cast<float>(10.0 * std::sin(0.3 * motion.time));
+    motion.angleX = wrapDegrees(57.0 * motion.time);
+    motion.angleY = wrapDegrees(36.0 * motion.time);
+    motion.angleZ = wrapDegrees(27.0 * motion.time);
+    return motion;
+}
+
+void partEnvCube(float time, float frameTime) {
+    glPushAttrib(kAllAttributeGroups);
+    // Only the piece of the backdrop inside the capture corner is ever seen: the blurred
+    // corner is stretched over the whole window afterwards.
+    glScissor(0, 0, ZoomBlur::kSize, ZoomBlur::kSize);
+    glEnable(GL_SCISSOR_TEST);
+    drawLetterbox("textures\\design-clogo-creativity-back.jpg");
+    glDisable(GL_SCISSOR_TEST);
+    glLoadIdentity();
+    const EnvCubeMotion motion = envCubeMotion(time, instHitCount[SyncSlot::kAccent]);
+    const float t = static_cast<float>(motion.time);
+    glTranslatef(motion.shiftX, 0.0f, -76.8f);
+    glRotatef(motion.angleX, 1, 0, 0);
+    glRotatef(motion.angleY, 0, 1, 0);
+    glRotatef(motion.angleZ, 0, 0, 1);
+    g_scratchTexture.useCaptureViewport();
+    g_envCube.draw(motion.time);
+    const float strength = std::exp(-2.5f * instSinceHit[SyncSlot::kAccent]) + 1.4f;
+    g_scratchTexture.apply(t, frameTime, strength);
+    g_logoOverlay.draw(t, frameTime, 1);
+    glPopAttrib();
+}

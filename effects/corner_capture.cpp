@@ -1,0 +1,59 @@
+#include "effects/corner_capture.h"
+
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "display/demo_window.h"
+
+namespace {
+
+// The clip of whoever drew before the capture.
+GLboolean g_scissorWasOn = GL_FALSE;
+GLint g_scissorBox[4] = {};
+
+}  // namespace
+
+unsigned createCornerTexture(int size) {
+    GLint bound = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+    const std::vector<unsigned char> zeros(static_cast<size_t>(size) * size * 4, 0);
+    GLuint name = 0;
+    glGenTextures(1, &name);
+    glBindTexture(GL_TEXTURE_2D, name);
+    glTexImage2D(GL_TEXTURE_2D, 0, 4, size, size, 0, GL_RGBA, GL_UNSIGNED_BYTE, zeros.data());
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glBindTexture(GL_TEXTURE_2D, bound);
+    return name;
+}
+
+int cornerCopyWidth(int size) {
+    return std::max(0, std::min(size, g_demoWindow.width));
+}
+
+int cornerCopyHeight(int size) {
+    return std::max(0, std::min(size, g_demoWindow.height));
+}
+
+void beginCornerCapture(int size) {
+    g_scissorWasOn = glIsEnabled(GL_SCISSOR_TEST);
+    glGetIntegerv(GL_SCISSOR_BOX, g_scissorBox);
+    glViewport(0, 0, size, size);
+    glScissor(0, 0, size, size);
+    glEnable(GL_SCISSOR_TEST);
+}
+
+void copyCornerToTexture(unsigned target, int size) {
+    glCopyTexSubImage2D(target, 0, 0, 0, 0, 0, cornerCopyWidth(size), cornerCopyHeight(size));
+}
+
+void endCornerCapture() {
+    glViewport(0, 0, g_demoWindow.width, g_demoWindow.height);
+    glScissor(g_scissorBox[0], g_scissorBox[1], g_scissorBox[2], g_scissorBox[3]);
+    if (g_scissorWasOn)
+        glEnable(GL_SCISSOR_TEST);
+    else
+        glDisable(GL_SCISSOR_TEST);
+}

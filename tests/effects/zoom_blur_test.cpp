@@ -1,0 +1,95 @@
+#include <GL/gl.h>
+
+#include <gtest/gtest.h>
+
+#include "effects/env_cube_effect.h"
+#include "effects/zoom_blur.h"
+#include "tests/support/test_support.h"
+
+namespace {
+
+using testsupport::pixelFromTop;
+
+class ZoomBlurTest : public testsupport::GlTest {
+  protected:
+    void SetUp() override {
+        GlTest::SetUp();
+        if (!g_scratchTexture.texture) g_scratchTexture.prepare();
+    }
+    // Red corner with a green square of 32 pixels at its centre, then the blur.
+    void blurSquare(float strength) {
+        glClearColor(0, 0, 0, 1);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        g_scratchTexture.useCaptureViewport();
+        glClearColor(1, 0, 0, 1);
+        glClear(GL_COLOR_BUFFER_BIT);
+        glScissor(112, 112, 32, 32);
+        glClearColor(0, 1, 0, 1);
+        glClear(GL_COLOR_BUFFER_BIT);
+        glScissor(0, 0, 256, 256);
+        glColor4f(1, 1, 1, 1);
+        g_scratchTexture.apply(0.0f, 0.0f, strength);
+    }
+};
+
+TEST_F(ZoomBlurTest, StrengthOneOnlyWidensThePictureSlightly) {
+    blurSquare(1.0f);
+    // The corner fills the window: the square spans 320 +- 40 pixels, edges barely moved.
+    EXPECT_GT(pixelFromTop(320, 240).g, 240);
+    EXPECT_GT(pixelFromTop(320 + 34, 240).g, 200);
+    const auto beside = pixelFromTop(320 + 48, 240);
+    EXPECT_GT(beside.r, 200);
+    EXPECT_LT(beside.g, 50);
+    EXPECT_GT(pixelFromTop(5, 5).r, 240);
+    GLint v[4];
+    glGetIntegerv(GL_VIEWPORT, v);
+    EXPECT_EQ(v[2], 640);
+    EXPECT_EQ(v[3], 480);
+}
+
+TEST_F(ZoomBlurTest, StrengthThreeShowsOnlyTheCentreInTheLastPasses) {
+    blurSquare(3.0f);
+    // The last passes spread the centre's green over everything at half strength each.
+    for (auto p : {pixelFromTop(5, 5), pixelFromTop(634, 240), pixelFromTop(320, 474)}) {
+        EXPECT_GT(p.g, 150);
+        EXPECT_LT(p.r, 100);
+    }
+}
+
+// The part's clip, on or off, is as it was afterwards, whatever box it had.
+TEST_F(ZoomBlurTest, LeavesTheClipAsItFoundIt) {
+    for (bool clipOn : {false, true}) {
+        glScissor(0, 54, 640, 334);
+        if (clipOn) glEnable(GL_SCISSOR_TEST);
+        blurSquare(1.4f);
+        EXPECT_EQ(bool(glIsEnabled(GL_SCISSOR_TEST)), clipOn);
+        GLint box[4];
+        glGetIntegerv(GL_SCISSOR_BOX, box);
+        EXPECT_EQ(box[1], 54);
+        EXPECT_EQ(box[3], 334);
+        glDisable(GL_SCISSOR_TEST);
+    }
+}
+
+TEST(EnvCubeAngles, PhaseByGridPlaceAndSmoothAtLargeTimes) {
+    const Vector3 a = EnvCubeEffect::cubeAngles(0.0, 1, 2, 3);
+    EXPECT_FLOAT_EQ(a.x, 156.0f);
+    EXPECT_FLOAT_EQ(a.y, 179.0f);
+    EXPECT_FLOAT_EQ(a.z, 292.0f);
+    const Vector3 first = EnvCubeEffect::cubeAngles(0.0, 0, 0, 0);
+    EXPECT_EQ(first.x + first.y + first.z, 0.0f);
+    // Near 250000 s a frame of 1/60 s still turns every cube by 0.75 degrees.
+    const double t = 3783.6 * 65 + 176.0;
+    for (int frame = 0; frame < 30; ++frame) {
+        const double now = t + frame / 60.0;
+        const Vector3 before = EnvCubeEffect::cubeAngles(now, 3, 2, 1);
+        const Vector3 after = EnvCubeEffect::cubeAngles(now + 1.0 / 60.0, 3, 2, 1);
+        float step = after.x - before.x;
+        if (step < 0.0f) step += 360.0f;
+        EXPECT_NEAR(step, 0.75f, 1e-3f);
+        EXPECT_GE(before.x, 0.0f);
+        EXPECT_LT(before.x, 360.0f);
+    }
+}
+
+}  // namespace
