@@ -14,8 +14,8 @@
 
 struct GLUquadric;
 
-// An item of a reflecting scene: drawn in one of two modes and culled against a frustum.
-class SceneItem {
+// An item the spheres reflect: drawn in one of two modes and culled against a frustum.
+class ReflectedItem {
   public:
     // mode 0: the final picture (fine, back map); mode 1: inside a reflection pass (coarse,
     // front map).
@@ -24,7 +24,7 @@ class SceneItem {
     virtual float cullDistance(const Plane* planes) const = 0;
 
   protected:
-    ~SceneItem() = default;
+    ~ReflectedItem() = default;
 };
 
 // A cube-map texture of size x size faces with mipmaps rebuilt whenever a face is copied in.
@@ -39,7 +39,7 @@ struct CubeMapTexture {
     void bind() const;
 };
 
-class ReflectSphere : public SceneItem {
+class ReflectSphere : public ReflectedItem {
   public:
     void draw(int mode) override;
     float cullDistance(const Plane* planes) const override;
@@ -75,7 +75,7 @@ class ReflectSpheresEffect : public Effect {
     BillboardFrame sprites;  // not used by this effect
     ReflectSphere items[kItems];
     Plane frustum[6];
-    SceneItem* list[kItems];
+    ReflectedItem* list[kItems];
     int count;
 
   private:
