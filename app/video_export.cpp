@@ -92,11 +92,8 @@ VideoExport::~VideoExport() {
     abandon();
 }
 
-bool VideoExport::begin(const std::string& path, int width, int height, int fps,
-                        std::string& error) {
-    abandon();
-    const VideoFormat* format = videoFormatFor(path);
-    if (!format) {
+bool canWriteVideo(const std::string& path, std::string& error) {
+    if (!videoFormatFor(path)) {
         error = "cannot tell the video format of " + path + " (use " + knownVideoExtensions() + ")";
         return false;
     }
@@ -110,13 +107,22 @@ bool VideoExport::begin(const std::string& path, int width, int height, int fps,
     const fs::path directory = target.has_parent_path() ? target.parent_path() : fs::path(".");
     std::error_code ec;
     if (!fs::is_directory(directory, ec)) {
-        error = "cannot write " + path + ": no directory " + directory.string();
+        error = "cannot write " + path + ": there is no directory " + directory.string();
         return false;
     }
+    return true;
+}
+
+bool VideoExport::begin(const std::string& path, int width, int height, int fps,
+                        std::string& error) {
+    abandon();
+    if (!canWriteVideo(path, error)) return false;
+    const fs::path target(path);
+    const fs::path directory = target.has_parent_path() ? target.parent_path() : fs::path(".");
     path_ = path;
     partial_ = (directory / ("." + target.filename().string() + ".partial")).string();
-    process_ =
-        platform::startProcess(ffmpegArguments(partial_, *format, width, height, fps), 2, error);
+    process_ = platform::startProcess(
+        ffmpegArguments(partial_, *videoFormatFor(path), width, height, fps), 2, error);
     if (!process_) return false;
     frameBytes_ = static_cast<size_t>(width) * height * 3;
     return true;
@@ -129,8 +135,10 @@ bool VideoExport::addFrame(const uint8_t* rgb) {
 bool VideoExport::addSound(const float* stereo, int64_t frames) {
     if (!process_) return false;
     if (frames <= 0) return true;
-    return platform::writeToProcess(process_, 1, stereo,
-                                    static_cast<size_t>(frames) * 2 * sizeof(float));
+    // The sound is queued, never waited on: the encoder may take it only after many frames
+    // (its look-ahead), and it is small.
+    return platform::queueForProcess(process_, 1, stereo,
+                                     static_cast<size_t>(frames) * 2 * sizeof(float));
 }
 
 bool VideoExport::finish(std::string& error) {

@@ -26,6 +26,9 @@ struct VideoFormat {
 const VideoFormat* videoFormatFor(const std::string& path);
 // The extensions known, for messages: ".mp4, .mkv, .webm".
 std::string knownVideoExtensions();
+// Whether a video can be written there: a known extension, ffmpeg installed, the directory
+// there. False with the reason (and, for ffmpeg, how to install it) in error.
+bool canWriteVideo(const std::string& path, std::string& error);
 
 class VideoExport {
   public:

@@ -26,6 +26,10 @@ Process* startProcess(const std::vector<std::string>& argv, int inputs, std::str
 // flowing meanwhile (so a child that reads its inputs in its own order cannot stall both
 // sides). False when the child has closed the pipe or ended.
 bool writeToProcess(Process* process, int index, const void* data, size_t size);
+// Hands the bytes to pipe `index` without waiting: what the pipe does not take now stays
+// pending in memory and flows during later writes (or at the finish). For a small stream
+// that must never hold up a large one: the child may read it only after much of the other.
+bool queueForProcess(Process* process, int index, const void* data, size_t size);
 
 // Closes every input pipe, waits for the child to end and releases everything. Returns its
 // exit status, or -1 when it did not exit normally (a signal).

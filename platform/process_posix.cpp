@@ -79,6 +79,10 @@ bool drain(Process& p) {
         if (input.offset == input.pending.size()) {
             input.pending.clear();
             input.offset = 0;
+        } else if (input.offset > (1u << 20)) {
+            // A stream that keeps some bytes pending for long is compacted now and then.
+            input.pending.erase(input.pending.begin(), input.pending.begin() + input.offset);
+            input.offset = 0;
         }
     }
     return true;
@@ -205,29 +209,44 @@ bool writeToProcess(Process* process, int index, const void* data, size_t size) 
     input.pending.insert(input.pending.end(), bytes, bytes + size);
     // Done when this pipe's bytes are all written; the other pipes' pending bytes flow
     // meanwhile and may stay pending (they are written by later calls or at the finish).
-    while (!input.pending.empty()) {
-        if (!drain(*process) || !waitWritable(*process)) {
-            process->broken = true;
-            return false;
-        }
-        if (!input.pending.empty() && !drain(*process)) {
-            process->broken = true;
-            return false;
-        }
+    while (true) {
+        if (!drain(*process)) break;
+        if (input.pending.empty()) return true;
+        if (!waitWritable(*process)) break;
+    }
+    process->broken = true;
+    return false;
+}
+
+bool queueForProcess(Process* process, int index, const void* data, size_t size) {
+    if (!process || process->broken || index < 0 ||
+        index >= static_cast<int>(process->inputs.size()) || process->inputs[index].fd < 0)
+        return false;
+    Process::Input& input = process->inputs[index];
+    const unsigned char* bytes = static_cast<const unsigned char*>(data);
+    input.pending.insert(input.pending.end(), bytes, bytes + size);
+    if (!drain(*process)) {
+        process->broken = true;
+        return false;
     }
     return true;
 }
 
 int finishProcess(Process* process) {
     if (!process) return -1;
-    // Whatever is still pending goes out before the pipes close.
-    bool pending = true;
-    while (!process->broken && pending) {
+    // Each pipe is closed as soon as its pending bytes are out: the end of one stream may be
+    // what the child waits for before it reads the rest of another.
+    while (!process->broken) {
         if (!drain(*process)) break;
-        pending = false;
-        for (const Process::Input& input : process->inputs)
-            pending = pending || !input.pending.empty();
-        if (pending && !waitWritable(*process)) break;
+        bool pending = false;
+        for (Process::Input& input : process->inputs) {
+            if (input.fd >= 0 && input.pending.empty()) {
+                ::close(input.fd);
+                input.fd = -1;
+            }
+            pending = pending || input.fd >= 0;
+        }
+        if (!pending || !waitWritable(*process)) break;
     }
     closeInputs(*process);
     const int status = process->pid > 0 ? waitFor(process->pid) : -1;
