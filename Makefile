@@ -5,7 +5,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build run test clean sanitize fuzz-smoke bench-archive
+.PHONY: all deps configure build run test clean sanitize fuzz-smoke bench-archive video
 
 all: build
 
@@ -28,6 +28,12 @@ test: build
 
 clean:
 	rm -rf $(BUILD)
+
+# The whole song as a video file a person can play: 1280 x 720, 60 frames a second, H.264
+# and AAC, drawn offscreen in lockstep and encoded by ffmpeg.
+video: build
+	cd $(BUILD)/bin && SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy \
+		./palisade --video ../palisade.mp4 --window 1280x720 --fps 60
 
 # Parser tests under AddressSanitizer and UndefinedBehaviorSanitizer (part of CI).
 SANITIZE_TESTS ?= archive mesh music scene

@@ -80,6 +80,9 @@ bool parseCommandLine(int argc, const char* const* argv, LaunchOptions& o, std::
         } else if (arg == "--capture") {
             if (!needs(value && *value, "a directory")) return false;
             o.captureDir = argv[i];
+        } else if (arg == "--video") {
+            if (!needs(value && *value, "a video file (.mp4, .mkv or .webm)")) return false;
+            o.videoPath = argv[i];
         } else if (arg == "--measure") {
             o.measure = true;
         } else if (arg == "--clear-only") {
@@ -95,19 +98,19 @@ bool parseCommandLine(int argc, const char* const* argv, LaunchOptions& o, std::
             return false;
         }
     }
-    if (!o.captureDir.empty() && o.measure) {
-        error = "--capture and --measure exclude each other";
+    if ((!o.captureDir.empty()) + (!o.videoPath.empty()) + o.measure > 1) {
+        error = "--capture, --video and --measure exclude each other";
         return false;
     }
     if ((o.frames > 0 || o.duration > 0) && !o.lockstep()) {
-        error = "--frames and --duration need --capture DIR or --measure";
+        error = "--frames and --duration need --capture DIR, --video FILE or --measure";
         return false;
     }
     if (o.frames > 0 && o.duration > 0) {
         error = "give --frames or --duration, not both";
         return false;
     }
-    if (o.lockstep() && o.lockstepFrames() < 0) {
+    if (o.lockstep() && o.videoPath.empty() && o.lockstepFrames() < 0) {
         error = "a lockstep run needs --frames N or --duration S";
         return false;
     }
@@ -145,6 +148,10 @@ const char* usageText() {
            "Lockstep (frame k is drawn at time k / fps, the music rendered in step):\n"
            "  --capture DIR      write numbered PNG frames and audio.wav into DIR (the\n"
            "                     files of an earlier capture there are replaced)\n"
+           "  --video FILE       write one video file with its sound through ffmpeg; the\n"
+           "                     extension picks the format: .mp4 (H.264, AAC), .mkv\n"
+           "                     (lossless FFV1, FLAC), .webm (VP9, Opus). Without\n"
+           "                     --frames or --duration it runs to the end of the song\n"
            "  --measure          draw without writing files and print the frame rate\n"
            "  --clear-only       with --measure: only clear each frame (the reference)\n"
            "  --fps N            frames per second of the lockstep clock (default 30)\n"
@@ -155,6 +162,7 @@ const char* usageText() {
            "  --version          the program's version\n"
            "\n"
            "Exit status: 0; 1 when the archive cannot be read, the window or the demo cannot\n"
-           "start, or a lockstep run showed an error message (its frames are still written);\n"
-           "2 for a wrong option.\n";
+           "start, a video cannot be written (nothing is left under its name), or a lockstep\n"
+           "run showed an error message (its frames are still written); 2 for a wrong\n"
+           "option; 130 when Ctrl-C stopped a video export.\n";
 }

@@ -26,19 +26,21 @@ struct LaunchOptions {
 
     // Lockstep: frame k is drawn at time k / fps with the music rendered in step.
     std::string captureDir;  // --capture DIR: PNG frames and a WAV of the same span
+    std::string videoPath;   // --video FILE: one video file with its sound, through ffmpeg
     bool measure = false;    // --measure: lockstep without writing files, prints the rate
     bool clearOnly = false;  // --clear-only: frames are only cleared (reference for --measure)
     int fps = 30;            // --fps N
     int frames = -1;         // --frames N
     double duration = -1.0;  // --duration S
 
-    bool lockstep() const { return !captureDir.empty() || measure; }
+    bool lockstep() const { return !captureDir.empty() || !videoPath.empty() || measure; }
     // The settings dialog opens unless the display was chosen here already (or refused), or
     // the run is in lockstep.
     bool dialogWanted() const {
         return !noDialog && !windowGiven && !depthGiven && !fullscreen && !lockstep();
     }
-    // Number of frames a lockstep run draws.
+    // Number of frames a lockstep run draws; -1 when not given (a video then runs to the end
+    // of the song).
     int lockstepFrames() const;
 };
 

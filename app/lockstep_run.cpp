@@ -11,16 +11,28 @@
 #include <string>
 #include <vector>
 
+#include "app/video_export.h"
 #include "display/demo_window.h"
 #include "music/music_player.h"
 #include "music/wav_file.h"
 #include "platform/platform.h"
+#include "platform/process.h"
 
 namespace {
 
 // Ticks of the manual clock per frame: one per output sample at 44.1 kHz, so both frame and
 // sample times are whole ticks.
 constexpr int64_t kTicksPerFrame = 44100;
+
+// The back buffer as RGB bytes, rows bottom-up.
+const std::vector<unsigned char>& readBackFrame(const DemoWindow& window,
+                                                std::vector<unsigned char>& pixels) {
+    pixels.resize(static_cast<size_t>(window.width) * window.height * 3);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadBuffer(GL_BACK);
+    glReadPixels(0, 0, window.width, window.height, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+    return pixels;
+}
 
 // Writes the back buffer as numbered PNG files.
 class FrameWriter {
@@ -30,10 +42,7 @@ class FrameWriter {
 
     bool write(int index) {
         const int w = window_.width, h = window_.height;
-        pixels_.resize(static_cast<size_t>(w) * h * 3);
-        glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glReadBuffer(GL_BACK);
-        glReadPixels(0, 0, w, h, GL_RGB, GL_UNSIGNED_BYTE, pixels_.data());
+        readBackFrame(window_, pixels_);
         char name[32];
         std::snprintf(name, sizeof name, "/frame%05d.png", index);
         const std::string path = directory_ + name;
@@ -57,7 +66,8 @@ class FrameWriter {
     std::vector<unsigned char> pixels_;
 };
 
-// Appends the span's sound, padding with silence where the music gave none (no module).
+// Appends the span's sound to a WAV file or a video, padding with silence where the music
+// gave none (no module).
 class SoundTrack {
   public:
     bool open(const std::string& path) {
@@ -67,35 +77,45 @@ class SoundTrack {
         }
         return true;
     }
+    void sendTo(VideoExport* video) { video_ = video; }
     // Brings the music to song time `seconds`, writing what it mixed.
     void advanceTo(double seconds) {
         const int64_t target = static_cast<int64_t>(std::llround(seconds * kRate));
         pcm_.clear();
-        g_musicPlayer.advanceTo(seconds, wav_.isOpen() ? &pcm_ : nullptr);
-        if (!wav_.isOpen()) return;
+        const bool keep = wav_.isOpen() || video_;
+        g_musicPlayer.advanceTo(seconds, keep ? &pcm_ : nullptr);
+        if (!keep) return;
         const int64_t wanted = (target - written_) * 2;
         if (wanted <= 0) return;
         pcm_.resize(static_cast<size_t>(wanted), 0.0f);
-        wav_.write(pcm_.data(), wanted / 2);
+        if (video_ ? !video_->addSound(pcm_.data(), wanted / 2)
+                   : !wav_.write(pcm_.data(), wanted / 2))
+            failed_ = true;
         written_ = target;
     }
+    bool failed() const { return failed_; }
     void startAt(double seconds) { written_ = static_cast<int64_t>(std::llround(seconds * kRate)); }
     bool close() { return !wav_.isOpen() || wav_.close(); }
 
   private:
     static constexpr int kRate = 44100;
     WavFile wav_;
+    VideoExport* video_ = nullptr;
     std::vector<float> pcm_;
     int64_t written_ = 0;
+    bool failed_ = false;
 };
 
 // What the loop's frame function needs: the frame to draw and where it goes.
 struct LockstepFrames {
     FrameFunction draw;
     void* user;
-    FrameWriter* writer;  // null when measuring
+    const DemoWindow& window;
+    FrameWriter* writer;  // null unless capturing
+    VideoExport* video;   // null unless exporting
     int index = 0;
     bool writeFailed = false;
+    std::vector<unsigned char> pixels;
 };
 
 // The frame as the caller draws it, read back before it is presented. When measuring, it is
@@ -104,8 +124,12 @@ struct LockstepFrames {
 bool drawAndCapture(void* user, float time, float frameTime) {
     LockstepFrames& frames = *static_cast<LockstepFrames*>(user);
     const bool keep = frames.draw(frames.user, time, frameTime);
+    if (frames.writeFailed) return keep;
     if (frames.writer) {
-        if (!frames.writeFailed) frames.writeFailed = !frames.writer->write(frames.index);
+        frames.writeFailed = !frames.writer->write(frames.index);
+    } else if (frames.video) {
+        frames.writeFailed =
+            !frames.video->addFrame(readBackFrame(frames.window, frames.pixels).data());
     } else {
         glFinish();
     }
@@ -153,6 +177,22 @@ double secondsSince(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
+// How many frames to draw: as asked, or for a video without a length, to the song's end.
+int framesToDraw(const LaunchOptions& options, double startSeconds) {
+    const int asked = options.lockstepFrames();
+    if (asked > 0) return asked;
+    const double song = g_musicPlayer.songSeconds();
+    if (song <= startSeconds) return -1;
+    return static_cast<int>(std::ceil((song - startSeconds) * options.fps - 1e-9));
+}
+
+void showProgress(const char* verb, int done, int total, double elapsed) {
+    const double rate = elapsed > 0 ? done / elapsed : 0.0;
+    const int left = rate > 0 ? static_cast<int>(std::lround((total - done) / rate)) : 0;
+    std::fprintf(stderr, "\r%s frame %d of %d, %.1f frames per second, %d:%02d left   ", verb, done,
+                 total, rate, left / 60, left % 60);
+}
+
 }  // namespace
 
 void beginLockstepClock(int fps) {
@@ -161,17 +201,34 @@ void beginLockstepClock(int fps) {
 
 int runLockstep(const LaunchOptions& options, DemoWindow& window, FrameFunction draw, void* user,
                 double startSeconds) {
-    const int frames = options.lockstepFrames();
+    const int frames = framesToDraw(options, startSeconds);
     const int fps = options.fps;
     const bool capture = !options.captureDir.empty();
+    const bool video = !options.videoPath.empty();
+    if (frames <= 0) {
+        std::fprintf(stderr, "palisade: there is no song to run to the end of; give --duration\n");
+        return 1;
+    }
 
     FrameWriter writer(options.captureDir, window);
+    VideoExport exporter;
     SoundTrack sound;
     if (capture && (!prepareCaptureDirectory(options.captureDir) ||
                     !sound.open(options.captureDir + "/audio.wav")))
         return 1;
+    if (video) {
+        std::string error;
+        if (!exporter.begin(options.videoPath, window.width, window.height, fps, error)) {
+            std::fprintf(stderr, "palisade: %s\n", error.c_str());
+            return 1;
+        }
+        sound.sendTo(&exporter);
+        // Ctrl-C stops the export between frames, so it can take its partial file away.
+        platform::watchInterrupt(true);
+    }
     sound.startAt(startSeconds);
-    LockstepFrames state{draw, user, capture ? &writer : nullptr};
+    LockstepFrames state{
+        draw, user, window, capture ? &writer : nullptr, video ? &exporter : nullptr, 0, false, {}};
     MainLoop loop(window, drawAndCapture, &state);
 
     // The clock stands at the start time; frame k is drawn k frames later.
@@ -182,28 +239,62 @@ int runLockstep(const LaunchOptions& options, DemoWindow& window, FrameFunction 
 
     const auto began = std::chrono::steady_clock::now();
     int drawn = 0;
-    for (int k = 0; k < frames && !state.writeFailed; ++k) {
+    bool interrupted = false;
+    for (int k = 0; k < frames && !state.writeFailed && !sound.failed(); ++k) {
+        if (video && platform::interruptRequested()) {
+            interrupted = true;
+            break;
+        }
         const int64_t target = startTicks + k * kTicksPerFrame;
         platform::advanceManualClock(target - platform::counter());
+        // The sound up to this frame's time goes out before the frame itself.
         sound.advanceTo(startSeconds + static_cast<double>(k) / fps);
         state.index = k;
         if (!loop.stepFrame()) break;  // the user ended the run
         ++drawn;
-        if (capture && (k % 30 == 29 || k + 1 == frames))
-            std::fprintf(stderr, "\rcapturing frame %d of %d", k + 1, frames);
+        if ((capture || video) && (k % 30 == 29 || k + 1 == frames))
+            showProgress(capture ? "captured" : "encoded", k + 1, frames, secondsSince(began));
     }
-    if (capture) std::fputc('\n', stderr);
+    if (capture || video) std::fputc('\n', stderr);
     // The sound covers the same span as the frames: drawn / fps seconds.
-    sound.advanceTo(startSeconds + static_cast<double>(drawn) / fps);
+    if (!interrupted) sound.advanceTo(startSeconds + static_cast<double>(drawn) / fps);
     const double elapsed = secondsSince(began);
 
-    if (!sound.close() || state.writeFailed) return 1;
-    if (capture) {
-        std::printf("wrote %d frames and audio.wav to %s\n", drawn, options.captureDir.c_str());
+    if (video) {
+        platform::watchInterrupt(false);
+        if (interrupted) {
+            exporter.abandon();
+            std::fprintf(stderr, "palisade: interrupted; %s was not written\n",
+                         options.videoPath.c_str());
+            return 130;
+        }
+        std::string error;
+        if (state.writeFailed || sound.failed()) {
+            exporter.abandon();
+            std::fprintf(stderr, "palisade: ffmpeg stopped taking the frames; %s was not written\n",
+                         options.videoPath.c_str());
+            return 1;
+        }
+        if (!exporter.finish(error)) {
+            std::fprintf(stderr, "palisade: %s; %s was not written\n", error.c_str(),
+                         options.videoPath.c_str());
+            return 1;
+        }
+        std::error_code ec;
+        const auto bytes = std::filesystem::file_size(options.videoPath, ec);
+        std::printf("wrote %s: %.1f MB, %.2f s (%d frames at %d per second, %dx%d) in %.1f s\n",
+                    options.videoPath.c_str(), ec ? 0.0 : bytes / 1e6,
+                    static_cast<double>(drawn) / fps, drawn, fps, window.width, window.height,
+                    elapsed);
     } else {
-        std::printf("%d frames at %dx%d in %.3f s: %.1f frames per second%s\n", drawn, window.width,
-                    window.height, elapsed, elapsed > 0 ? drawn / elapsed : 0.0,
-                    options.clearOnly ? " (cleared frames only)" : "");
+        if (!sound.close() || state.writeFailed || sound.failed()) return 1;
+        if (capture) {
+            std::printf("wrote %d frames and audio.wav to %s\n", drawn, options.captureDir.c_str());
+        } else {
+            std::printf("%d frames at %dx%d in %.3f s: %.1f frames per second%s\n", drawn,
+                        window.width, window.height, elapsed, elapsed > 0 ? drawn / elapsed : 0.0,
+                        options.clearOnly ? " (cleared frames only)" : "");
+        }
     }
     // Scripts trust the status: frames drawn after an error (a texture or the music that
     // could not be read) are not what was asked for.

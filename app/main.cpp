@@ -8,6 +8,7 @@
 #include "app/lockstep_run.h"
 #include "app/main_loop.h"
 #include "app/settings_dialog.h"
+#include "app/video_export.h"
 #include "archive/archive.h"
 #include "demo/director.h"
 #include "demo/effect_catalog.h"
@@ -87,6 +88,11 @@ int main(int argc, char** argv) {
     }
     Archive::setDataPath(options.dataPath.c_str());
     if (!options.clearOnly && !checkDataArchive()) return 1;
+    std::string videoProblem;
+    if (!options.videoPath.empty() && !canWriteVideo(options.videoPath, videoProblem)) {
+        std::fprintf(stderr, "palisade: %s\n", videoProblem.c_str());
+        return 1;
+    }
     // Cancel ends the program before any window exists; a dialog that cannot open leaves
     // the defaults.
     if (options.dialogWanted() && runSettingsDialog(g_demoWindow) == SettingsResult::Cancel)

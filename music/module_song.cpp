@@ -70,6 +70,10 @@ bool ModuleSong::load(const void* data, size_t size, int rate, std::string* erro
     return true;
 }
 
+double ModuleSong::durationSeconds() const {
+    return module_ ? openmpt_module_get_duration_seconds(module_) : 0.0;
+}
+
 int ModuleSong::orderCount() const {
     return module_ ? static_cast<int>(openmpt_module_get_num_orders(module_)) : 0;
 }

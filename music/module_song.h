@@ -44,6 +44,8 @@ class ModuleSong final : public MusicSource {
     int rate() const { return rate_; }
     int firstOrder() const { return firstOrder_; }
     int orderCount() const;
+    // The song's length played once from the top, in seconds (libopenmpt's estimate).
+    double durationSeconds() const;
     int channelCount() const { return channels_; }
     int instrumentCount() const { return instruments_; }
     int patternOfOrder(int order) const;

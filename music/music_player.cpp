@@ -415,6 +415,14 @@ bool MusicPlayer::advanceTo(double seconds, std::vector<float>* pcm) {
     return advanceFrames(target - produced_.load(std::memory_order_relaxed), pcm);
 }
 
+double MusicPlayer::songSeconds() {
+    if (!module_) return -1.0;
+    lockOutput();
+    const double seconds = module_->durationSeconds();
+    unlockOutput();
+    return seconds;
+}
+
 double MusicPlayer::seekToOrder(int order) {
     if (!module_ || order < 0) return -1.0;
     // The live module is the mixing thread's while the device plays.

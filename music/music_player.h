@@ -97,6 +97,8 @@ class MusicPlayer {
     // 512 magnitudes, band k around k x rate / 1024 Hz; a full-scale sine reads about 1.0.
     const float* spectrum() const { return spectrum_; }
     bool isStream() const { return isStream_; }
+    // Length of the open module played once, in seconds; -1 without a module.
+    double songSeconds();
 
     // --- Set-up, before init --------------------------------------------------------------
 
