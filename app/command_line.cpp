@@ -77,6 +77,8 @@ bool parseCommandLine(int argc, const char* const* argv, LaunchOptions& o, std::
         } else if (arg == "--start-order") {
             if (!needs(parseInt(value, 0, 255, o.startOrder), "an order number 0-255"))
                 return false;
+        } else if (arg == "--loop") {
+            o.loop = true;
         } else if (arg == "--capture") {
             if (!needs(value && *value, "a directory")) return false;
             o.captureDir = argv[i];
@@ -114,6 +116,10 @@ bool parseCommandLine(int argc, const char* const* argv, LaunchOptions& o, std::
         error = "a lockstep run needs --frames N or --duration S";
         return false;
     }
+    if (o.loop && o.lockstep()) {
+        error = "--loop plays in real time, not with --capture, --video or --measure";
+        return false;
+    }
     if (o.clearOnly && !o.measure) {
         error = "--clear-only goes with --measure";
         return false;
@@ -124,6 +130,12 @@ bool parseCommandLine(int argc, const char* const* argv, LaunchOptions& o, std::
 const char* usageText() {
     return "Usage: palisade [OPTIONS]\n"
            "Plays the demo Vexil Palisade 2.0. Escape or the close box ends it.\n"
+           "\n"
+           "Keys while it plays:\n"
+           "  Space              pause, and go on\n"
+           "  Left, Right        jump to the start of the previous or next order\n"
+           "  Home               start the song again\n"
+           "  Escape             quit\n"
            "\n"
            "First a settings dialog asks for the display; its Cancel, Escape or close box\n"
            "end the program (status 0). It does not open when a display option is given,\n"
@@ -144,6 +156,7 @@ const char* usageText() {
            "Data and position:\n"
            "  --data FILE        archive with the production's assets (default data.rar)\n"
            "  --start-order N    start the song at order N, with the clock at that time\n"
+           "  --loop             start the song again when it ends (real time only)\n"
            "\n"
            "Lockstep (frame k is drawn at time k / fps, the music rendered in step):\n"
            "  --capture DIR      write numbered PNG frames and audio.wav into DIR (the\n"

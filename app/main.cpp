@@ -7,6 +7,7 @@
 #include "app/command_line.h"
 #include "app/lockstep_run.h"
 #include "app/main_loop.h"
+#include "app/playback_controls.h"
 #include "app/settings_dialog.h"
 #include "app/video_export.h"
 #include "archive/archive.h"
@@ -126,6 +127,8 @@ int main(int argc, char** argv) {
         status = runLockstep(options, g_demoWindow, draw, user, startSeconds);
     } else {
         MainLoop loop(g_demoWindow, draw, user);
+        PlaybackControls controls(g_demoWindow.frameClock, g_musicPlayer, options.loop);
+        loop.setControls(&controls);
         loop.start(startSeconds);
         while (loop.iterate()) {
         }

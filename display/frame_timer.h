@@ -3,6 +3,9 @@
 // update() takes one counter reading and derives both the duration of the last frame and the
 // time since start(), so the two always agree. framesPerSecond is the rate of the last single
 // frame, not an average.
+//
+// pause() stops the time: until resume(), the elapsed time reads what it read at the pause,
+// and the pause counts neither in the elapsed time nor in the first frame after it.
 #pragma once
 
 #include <cstdint>
@@ -13,12 +16,16 @@ class FrameTimer {
     FrameTimer();
 
     void start();
-    // Starts so that the elapsed time now reads `seconds` (a run that begins mid-song).
+    // Starts so that the elapsed time now reads `seconds` (a run that begins mid-song);
+    // while paused, so that it reads `seconds` on resuming.
     void startAt(double seconds);
     void update();
     // Re-reads the frequency and restarts, as construction does; used when the program
-    // switches between the real and the manual (lockstep) clock.
+    // switches between the real and the manual (lockstep) clock. Ends a pause.
     void reset();
+    void pause();
+    void resume();
+    bool paused() const { return paused_; }
 
     double elapsedSeconds() const { return elapsed_; }
     double frameSeconds() const { return frameTime_; }
@@ -32,6 +39,8 @@ class FrameTimer {
     int64_t frequency_;
     int64_t last_;
     int64_t start_;
+    int64_t pausedAt_ = 0;
+    bool paused_ = false;
     double frameTime_ = 0.0;
     double elapsed_ = 0.0;
 };

@@ -1,6 +1,7 @@
 #include "music/module_song.h"
 
 #include <libopenmpt/libopenmpt.h>
+#include <libopenmpt/libopenmpt_ext.h>
 
 #include <algorithm>
 #include <cstring>
@@ -27,17 +28,31 @@ char formattedLetter(openmpt_module* module, int pattern, int row, int channel, 
 }  // namespace
 
 ModuleSong::~ModuleSong() {
-    if (module_) openmpt_module_destroy(module_);
+    if (ext_)
+        openmpt_module_ext_destroy(ext_);
+    else if (module_)
+        openmpt_module_destroy(module_);
 }
 
-bool ModuleSong::load(const void* data, size_t size, int rate, std::string* error) {
-    if (module_) openmpt_module_destroy(module_);
+bool ModuleSong::load(const void* data, size_t size, int rate, std::string* error, bool muted) {
+    if (ext_)
+        openmpt_module_ext_destroy(ext_);
+    else if (module_)
+        openmpt_module_destroy(module_);
     module_ = nullptr;
+    ext_ = nullptr;
     int code = 0;
     const char* message = nullptr;
-    module_ = openmpt_module_create_from_memory2(data, size, openmpt_log_func_silent, nullptr,
-                                                 openmpt_error_func_store, nullptr, &code, &message,
-                                                 nullptr);
+    if (muted) {
+        ext_ = openmpt_module_ext_create_from_memory(data, size, openmpt_log_func_silent, nullptr,
+                                                     openmpt_error_func_store, nullptr, &code,
+                                                     &message, nullptr);
+        if (ext_) module_ = openmpt_module_ext_get_module(ext_);
+    } else {
+        module_ = openmpt_module_create_from_memory2(data, size, openmpt_log_func_silent, nullptr,
+                                                     openmpt_error_func_store, nullptr, &code,
+                                                     &message, nullptr);
+    }
     std::string reason = takeString(message);
     if (!module_) {
         if (reason.empty()) reason = takeString(openmpt_error_string(code));
@@ -56,6 +71,15 @@ bool ModuleSong::load(const void* data, size_t size, int rate, std::string* erro
     firstOrder_ = static_cast<int>(openmpt_module_get_current_order(module_));
     const std::string type = formatName();
     s3mFamily_ = type == "s3m" || type == "it" || type == "mptm";
+    if (ext_) {
+        // Muted channels keep their timing but are not mixed.
+        openmpt_module_ext_interface_interactive interactive{};
+        if (openmpt_module_ext_get_interface(ext_, LIBOPENMPT_EXT_C_INTERFACE_INTERACTIVE,
+                                             &interactive, sizeof interactive) &&
+            interactive.set_channel_mute_status) {
+            for (int c = 0; c < channels_; ++c) interactive.set_channel_mute_status(ext_, c, 1);
+        }
+    }
 
     buildRowTable();
     triggers_.reset(channels_, instruments_);
@@ -245,6 +269,7 @@ void ModuleSong::beginRow(int order, int row, int64_t start, SyncEventSink* sink
     rowRepeats_ = info && info->patternLoop;
     nextRowDue_ = start + static_cast<int64_t>(speed) * (1 + patternDelay) * tickFrames;
 
+    if (map_) recordRow(order, row, start);
     rowEvents_.clear();
     if (order != lastOrder_) {
         lastOrder_ = order;
@@ -258,6 +283,7 @@ void ModuleSong::beginRow(int order, int row, int64_t start, SyncEventSink* sink
     if (info) {
         const int n = triggers_.strikes(&cells_[info->firstCell], speed, patternDelay,
                                         strikes_.data(), static_cast<int>(strikes_.size()));
+        if (map_) recordStrikes(n, start, tickFrames);
         for (int i = 0; i < n; ++i) {
             SyncEvent e;
             e.kind = SyncEvent::kTrigger;
@@ -336,4 +362,128 @@ int64_t ModuleSong::skipToOrder(int order, SyncEventSink* sink) {
         // An order starts on the first frame of the read that finds it.
         if (watch.found() >= 0) return position_;
     }
+}
+
+// ---------------------------------------------------------------------------------------------
+// The song map and jumps
+// ---------------------------------------------------------------------------------------------
+
+const SongMap::OrderStart* SongMap::orderStart(int order) const {
+    if (order < 0 || order >= static_cast<int>(orders.size())) return nullptr;
+    const OrderStart& start = orders[static_cast<size_t>(order)];
+    return start.frame >= 0 ? &start : nullptr;
+}
+
+const SongMap::RowStart* SongMap::rowAtOrBefore(int64_t frame) const {
+    const auto after = std::upper_bound(rows.begin(), rows.end(), frame,
+                                        [](int64_t f, const RowStart& r) { return f < r.frame; });
+    return after == rows.begin() ? nullptr : &*(after - 1);
+}
+
+// Called before the row's strikes change the channels' state: an order start keeps the state
+// the row tracking had on reaching it.
+void ModuleSong::recordRow(int order, int row, int64_t start) {
+    map_->rows.push_back(SongMap::RowStart{start, order, row});
+    if (order == lastOrder_ || order < 0 || order >= static_cast<int>(map_->orders.size())) return;
+    SongMap::OrderStart& entry = map_->orders[static_cast<size_t>(order)];
+    if (entry.frame >= 0) return;
+    entry.frame = start;
+    entry.row = row;
+    entry.triggers = triggers_;
+    entry.soundingSince = start;
+    for (const int64_t strike : lastStrike_)
+        if (strike >= 0) entry.soundingSince = std::min(entry.soundingSince, strike);
+}
+
+void ModuleSong::recordStrikes(int count, int64_t start, int64_t tickFrames) {
+    for (int i = 0; i < count; ++i) {
+        const Strike& s = strikes_[static_cast<size_t>(i)];
+        if (s.channel >= 0 && s.channel < static_cast<int>(lastStrike_.size()))
+            lastStrike_[static_cast<size_t>(s.channel)] = start + s.tick * tickFrames;
+    }
+}
+
+bool ModuleSong::scan(SongMap& map, SyncEventSink* sink) {
+    if (!module_ || mixed_ != 0 || ended_) return false;
+    map = SongMap{};
+    map.orders.resize(static_cast<size_t>(std::max(0, orderCount())));
+    lastStrike_.assign(static_cast<size_t>(channels_), -1);
+    map_ = &map;
+    while (!ended_) mixNextBlock(sink);
+    map_ = nullptr;
+    map.endFrame = mixed_;
+    position_ = mixed_;
+    staged_ = 0;
+    return true;
+}
+
+void ModuleSong::resetRowTracking(int64_t frame) {
+    stageOffset_ = staged_ = 0;
+    mixed_ = position_ = frame;
+    ended_ = false;
+    inRow_ = false;
+    order_ = row_ = lastOrder_ = -1;
+    rowRepeats_ = false;
+}
+
+// Seeks, mixes up to the order start when a preroll is given, and reads the order's first
+// frame; true when that frame is the order's first row, as the map says.
+bool ModuleSong::placeAt(const SongMap::RowStart* preroll, const SongMap::OrderStart& start,
+                         int order, SyncEventSink* sink) {
+    if (preroll) {
+        openmpt_module_set_position_order_row(module_, preroll->order, preroll->row);
+        // The mixer's state does not depend on the interpolation, so the stretch before the
+        // order is mixed with the cheapest and the order itself with the usual.
+        int32_t filter = 0;
+        const bool haveFilter = openmpt_module_get_render_param(
+            module_, OPENMPT_MODULE_RENDER_INTERPOLATIONFILTER_LENGTH, &filter);
+        if (haveFilter)
+            openmpt_module_set_render_param(module_,
+                                            OPENMPT_MODULE_RENDER_INTERPOLATIONFILTER_LENGTH, 1);
+        int64_t left = start.frame - preroll->frame;
+        while (left > 0) {
+            const int want = static_cast<int>(std::min<int64_t>(left, kBlock));
+            const size_t got = openmpt_module_read_interleaved_float_stereo(
+                module_, rate_, static_cast<size_t>(want), stage_.data());
+            if (got != static_cast<size_t>(want)) break;
+            left -= want;
+        }
+        if (haveFilter)
+            openmpt_module_set_render_param(
+                module_, OPENMPT_MODULE_RENDER_INTERPOLATIONFILTER_LENGTH, filter);
+        if (left > 0) return false;
+    } else {
+        openmpt_module_set_position_order_row(module_, order, start.row);
+    }
+    resetRowTracking(start.frame);
+    triggers_ = start.triggers;
+    mixNextBlock(sink);
+    return !ended_ && order_ == order && row_ == start.row;
+}
+
+int64_t ModuleSong::jumpTo(const SongMap& map, int order, double maxPrerollSeconds,
+                           SyncEventSink* sink) {
+    const SongMap::OrderStart* start = map.orderStart(order);
+    if (!module_ || !start) return -1;
+    // Notes struck before the order may still ring in it; the stretch since the earliest of
+    // them is played again, up to the limit.
+    const int64_t limit = static_cast<int64_t>(maxPrerollSeconds * rate_);
+    const int64_t from = std::max(start->soundingSince, start->frame - std::max<int64_t>(0, limit));
+    const SongMap::RowStart* preroll = from < start->frame ? map.rowAtOrBefore(from) : nullptr;
+    // Events of the first frame are held back until the song is known to be in place.
+    class Held final : public SyncEventSink {
+      public:
+        void onSyncEvent(const SyncEvent& e) override { events.push_back(e); }
+        std::vector<SyncEvent> events;
+    } held;
+    // A seek inside a pattern loop or past a jump may not replay the song's path: the
+    // order is then entered directly, without the notes ringing into it.
+    if (!placeAt(preroll, *start, order, &held) && preroll) {
+        held.events.clear();
+        placeAt(nullptr, *start, order, &held);
+    }
+    if (sink) {
+        for (const SyncEvent& e : held.events) sink->onSyncEvent(e);
+    }
+    return start->frame;
 }

@@ -39,6 +39,10 @@ constexpr const char* kStreamPlayFailed = "Failed to play fsound stream";
 
 constexpr int kDeviceBufferFrames = 1024;  // about 23 ms at 44100 Hz
 constexpr int kMixChunk = 1024;            // frames mixed at a time on the main thread
+// How far back a jump replays the notes that ring into the order, at about 1.3 ms of
+// processor time per second of music: enough for most decays and echoes, not for a drone
+// held from far back.
+constexpr double kMaxPrerollSeconds = 8.0;
 
 void resetSyncArrays() {
     for (int i = 0; i < kInstrumentSlots; ++i) {
@@ -55,7 +59,59 @@ class EventList final : public SyncEventSink {
     std::vector<SyncEvent> events;
 };
 
+// The sync data as an order begins, for the instruments the arrays hold.
+struct OrderSync {
+    uint16_t count[kInstrumentSlots] = {};
+    int64_t lastHit[kInstrumentSlots];  // frame of the last trigger; -1 never struck
+    OrderSync() {
+        for (int64_t& f : lastHit) f = -1;
+    }
+};
+
+// Counts the triggers of a silent pass and notes the counts as each order first begins:
+// everything before the order's first frame has arrived by then, nothing after it.
+class SyncTally final : public SyncEventSink {
+  public:
+    explicit SyncTally(std::vector<OrderSync>& out) : out_(out), seen_(out.size(), false) {}
+    void onSyncEvent(const SyncEvent& e) override {
+        if (e.kind == SyncEvent::kOrder && e.order >= 0 &&
+            e.order < static_cast<int>(out_.size()) && !seen_[static_cast<size_t>(e.order)]) {
+            seen_[static_cast<size_t>(e.order)] = true;
+            out_[static_cast<size_t>(e.order)] = now_;
+        } else if (e.kind == SyncEvent::kTrigger && e.instrument >= 0 &&
+                   e.instrument < kInstrumentSlots) {
+            now_.count[e.instrument] = static_cast<uint16_t>(now_.count[e.instrument] + 1);
+            now_.lastHit[e.instrument] = e.frame;
+        }
+    }
+
+  private:
+    std::vector<OrderSync>& out_;
+    std::vector<bool> seen_;
+    OrderSync now_;
+};
+
 }  // namespace
+
+// What quick jumps need: the song's map, the sync data of every order start, and a second
+// copy of the song to put in place while the first one plays on.
+struct MusicPlayer::JumpMap {
+    SongMap map;
+    std::vector<OrderSync> sync;  // by order
+    std::unique_ptr<ModuleSong> spare;
+    bool ok = false;
+
+    // Runs on its own thread; touches nothing but this and the module's bytes.
+    void build(const unsigned char* data, size_t size, int rate) {
+        ModuleSong scanned;
+        if (!scanned.load(data, size, rate, nullptr, true)) return;
+        sync.assign(static_cast<size_t>(std::max(0, scanned.orderCount())), OrderSync());
+        SyncTally tally(sync);
+        if (!scanned.scan(map, &tally)) return;
+        spare = std::make_unique<ModuleSong>();
+        ok = spare->load(data, size, rate);
+    }
+};
 
 MusicPlayer::MusicPlayer() = default;
 
@@ -63,6 +119,7 @@ MusicPlayer::~MusicPlayer() {
     // The device thread must be gone before the state it reads.
     if (device_) platform::closeAudioDevice(device_);
     device_ = nullptr;
+    dropJumpMap();
 }
 
 void MusicPlayer::setSyncObserver(SyncObserver observer, void* user) {
@@ -135,8 +192,10 @@ void MusicPlayer::unlockOutput() {
 
 void MusicPlayer::fillDevice(void* user, float* stereo, int frames) {
     MusicPlayer* self = static_cast<MusicPlayer*>(user);
-    if (!self->running_.load(std::memory_order_acquire) || !self->source_) {
-        // Between songs the output is silent and the song's frame count stands still.
+    if (!self->running_.load(std::memory_order_acquire) ||
+        self->paused_.load(std::memory_order_acquire) || !self->source_) {
+        // Between songs and while paused the output is silent and the song's frame count
+        // stands still.
         std::memset(stereo, 0, sizeof(float) * 2 * static_cast<size_t>(frames));
         return;
     }
@@ -198,7 +257,9 @@ void MusicPlayer::resetPosition(int64_t frame) {
 
 bool MusicPlayer::openMemory(const void* data, size_t size, bool isStream) {
     const char* failure = isStream ? kStreamOpenFailed : kModuleOpenFailed;
+    dropJumpMap();  // it reads the bytes about to be replaced
     stopSource();
+    paused_.store(false, std::memory_order_release);
     isStream_ = isStream;
     heardOrder_ = -1;
     openFailed_ = true;
@@ -257,10 +318,14 @@ bool MusicPlayer::play() {
     running_.store(true, std::memory_order_release);
     // Streams are started paused and then let go, so the first buffer is complete.
     if (device_) platform::pauseAudioDevice(device_, false);
+    // The map for quick jumps is made while the song plays, on a thread of its own.
+    startJumpMap();
     return true;
 }
 
 void MusicPlayer::close() {
+    dropJumpMap();
+    paused_.store(false, std::memory_order_release);
     if (device_) {
         platform::closeAudioDevice(device_);  // the device thread is gone after this
         device_ = nullptr;
@@ -308,7 +373,7 @@ int64_t MusicPlayer::deviceHeardFrame(int64_t now) {
 }
 
 void MusicPlayer::pump() {
-    if (!source_ || !playing_) return;
+    if (!source_ || !playing_ || paused_.load(std::memory_order_relaxed)) return;
     switch (output_) {
         case Output::Device:
             heard_ = deviceHeardFrame(platform::counter());
@@ -425,6 +490,11 @@ double MusicPlayer::songSeconds() {
 
 double MusicPlayer::seekToOrder(int order) {
     if (!module_ || order < 0) return -1.0;
+    if (output_ != Output::Lockstep && prepareJumps()) return seekByMap(order);
+    return seekByMixing(order);
+}
+
+double MusicPlayer::seekByMixing(int order) {
     // The live module is the mixing thread's while the device plays.
     lockOutput();
     const int orders = module_->orderCount();
@@ -463,4 +533,93 @@ double MusicPlayer::seekToOrder(int order) {
     }
     heardOrder_ = order;
     return static_cast<double>(at) / rate_;
+}
+
+double MusicPlayer::seekByMap(int order) {
+    JumpMap& jumps = *jumps_;
+    if (!jumps.map.orderStart(order) || !jumps.spare) return -1.0;
+    // The spare is ours alone: it is put in place while the device plays on.
+    EventList first;
+    const int64_t at = jumps.spare->jumpTo(jumps.map, order, kMaxPrerollSeconds, &first);
+    if (at < 0) return -1.0;
+
+    lockOutput();
+    resetPosition(at);
+    std::unique_ptr<MusicSource> previous = std::move(source_);
+    source_ = std::move(jumps.spare);
+    module_ = static_cast<ModuleSong*>(source_.get());
+    for (const SyncEvent& e : first.events) queue_.push(e);
+    unlockOutput();
+    // Module mode only ever plays module songs; the one replaced serves the next jump.
+    jumps.spare.reset(static_cast<ModuleSong*>(previous.release()));
+
+    // As after playing from the top: frame `at` is heard when the music clock reads its
+    // song time.
+    const double seconds = static_cast<double>(at) / rate_;
+    musicClock.startAt(seconds);
+    setBase(musicClock.startCount() + static_cast<int64_t>(std::llround(
+                                          seconds * static_cast<double>(musicClock.frequency()))),
+            at);
+    const OrderSync& sync = jumps.sync[static_cast<size_t>(order)];
+    for (int i = 0; i < kInstrumentSlots; ++i) {
+        instHitCount[i] = sync.count[i];
+        instHitTime[i] =
+            sync.lastHit[i] < 0 ? 0.0f : static_cast<float>(timeOfFrame(sync.lastHit[i]));
+        instSinceHit[i] = 0.0f;
+    }
+    heardOrder_ = order;
+    return seconds;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Pause and the jump map
+// ---------------------------------------------------------------------------------------------
+
+bool MusicPlayer::pause() {
+    if (!playing_ || paused_ || (output_ != Output::Device && output_ != Output::Silent))
+        return false;
+    pump();  // the position as of now
+    lockOutput();
+    paused_.store(true, std::memory_order_release);
+    unlockOutput();
+    musicClock.pause();
+    return true;
+}
+
+bool MusicPlayer::resume() {
+    if (!paused_) return false;
+    musicClock.resume();
+    lockOutput();
+    // The device's last request was before the pause; the next one tells anew.
+    anchorSeq_.store(0, std::memory_order_release);
+    paused_.store(false, std::memory_order_release);
+    unlockOutput();
+    // The song goes on from the frame where it stood, at the music clock's time then.
+    setBase(platform::counter(), heard_);
+    return true;
+}
+
+int MusicPlayer::firstOrder() const {
+    return module_ ? module_->firstOrder() : -1;
+}
+
+void MusicPlayer::startJumpMap() {
+    if (jumps_ || !module_ || (output_ != Output::Device && output_ != Output::Silent)) return;
+    jumps_ = std::make_unique<JumpMap>();
+    JumpMap* jumps = jumps_.get();
+    const unsigned char* data = data_.data();
+    const size_t size = data_.size();
+    const int rate = rate_;
+    jumpThread_ = std::thread([jumps, data, size, rate] { jumps->build(data, size, rate); });
+}
+
+void MusicPlayer::dropJumpMap() {
+    if (jumpThread_.joinable()) jumpThread_.join();
+    jumps_.reset();
+}
+
+bool MusicPlayer::prepareJumps() {
+    startJumpMap();
+    if (jumpThread_.joinable()) jumpThread_.join();
+    return jumps_ && jumps_->ok;
 }

@@ -24,12 +24,20 @@
 // time f / rate. A caller that uses the manual platform clock keeps it in step with the
 // song (advancing both by the same span, and bringing the clock to the time seekToOrder
 // returns).
+//
+// Jumps in real time: when a module starts playing on a device or silently, a background
+// thread plays it once through, muted (about a tenth of a second of processor time), and
+// keeps the sync state of every order start and a second copy of the song. seekToOrder then
+// takes well under 100 ms wherever it lands: it puts the spare copy at the order (see
+// ModuleSong::jumpTo), swaps it in and sets the sync data from the map. In lockstep a seek
+// mixes its way from the top as before, so that every run gives the same sound.
 #pragma once
 
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include "display/frame_timer.h"
@@ -119,9 +127,26 @@ class MusicPlayer {
     // Puts the song where order `order` first begins, with the sync data (counts, times,
     // current order) that playing it from the start would have given. Returns the song time
     // of that point in seconds, or -1 (song untouched) when there is no module or the song
-    // never reaches that order. Works before play and while playing, in every output; in
-    // real time it also sets musicClock to that song time.
+    // never reaches that order. Works before play and while playing, paused or not, in
+    // every output, after the song's end too; in real time it also sets musicClock to that
+    // song time. In real time the sync observer sees only the events from that point on;
+    // in lockstep it sees those before it too, as the song is mixed up to there.
     double seekToOrder(int order);
+
+    // --- Real time: pause and jumps ---------------------------------------------------------
+
+    // Stops the song where it is heard: the output goes silent (what the device holds
+    // already still plays), musicClock and the sync data stand still. False unless a song
+    // plays on a device or silently.
+    bool pause();
+    // Goes on from where the song stopped; musicClock resumes from where it stood.
+    bool resume();
+    bool paused() const { return paused_; }
+    // Builds the map of order starts now if it is not there yet, and waits for it. False
+    // where jumps are not quick: lockstep, streams, no module, or a song that cannot be read.
+    bool prepareJumps();
+    // The module's first order; -1 without a module.
+    int firstOrder() const;
 
     // --- State ------------------------------------------------------------------------------
 
@@ -136,6 +161,8 @@ class MusicPlayer {
     uint64_t droppedEvents() const { return queue_.dropped(); }
 
   private:
+    struct JumpMap;
+
     class QueueSink final : public SyncEventSink {
       public:
         explicit QueueSink(SyncEventQueue& queue) : queue_(queue) {}
@@ -161,6 +188,10 @@ class MusicPlayer {
     void lockOutput();
     void unlockOutput();
     void resetPosition(int64_t frame);
+    void startJumpMap();
+    void dropJumpMap();
+    double seekByMixing(int order);
+    double seekByMap(int order);
 
     // Set-up.
     bool lockstepWanted_ = false;
@@ -202,6 +233,13 @@ class MusicPlayer {
     int heardOrder_ = -1;
     bool endHeard_ = false;
     int64_t endFrame_ = -1;
+
+    // Pause: the device plays silence and the song's position stands still.
+    std::atomic<bool> paused_{false};
+
+    // Quick jumps: built by jumpThread_, then the main thread's alone.
+    std::unique_ptr<JumpMap> jumps_;
+    std::thread jumpThread_;
 
     SpectrumAnalyser analyser_;
     float spectrum_[kSpectrumBands] = {};

@@ -85,6 +85,7 @@ enum Key : int {
     KeyEnter = 13,
     KeyEscape = 27,
     KeySpace = 32,
+    KeyHome = 36,
     KeyLeft = 37,
     KeyUp = 38,
     KeyRight = 39,
@@ -94,6 +95,7 @@ enum Key : int {
 struct Event {
     EventKind kind = EventKind::Other;
     int key = KeyUnknown;
+    bool repeat = false;  // KeyDown sent again because the key is held
 };
 
 // Takes at most one event from the queue. False when none is waiting.

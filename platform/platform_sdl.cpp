@@ -213,6 +213,36 @@ void* glProcAddress(const char* name) {
 // Events
 // ---------------------------------------------------------------------------------------------
 
+namespace {
+
+int keyOf(SDL_Keycode sym) {
+    switch (sym) {
+        case SDLK_ESCAPE:
+            return KeyEscape;
+        case SDLK_TAB:
+            return KeyTab;
+        case SDLK_RETURN:
+        case SDLK_KP_ENTER:
+            return KeyEnter;
+        case SDLK_SPACE:
+            return KeySpace;
+        case SDLK_HOME:
+            return KeyHome;
+        case SDLK_LEFT:
+            return KeyLeft;
+        case SDLK_UP:
+            return KeyUp;
+        case SDLK_RIGHT:
+            return KeyRight;
+        case SDLK_DOWN:
+            return KeyDown;
+        default:
+            return KeyUnknown;
+    }
+}
+
+}  // namespace
+
 bool pollEvent(Event& out) {
     SDL_Event e;
     if (!SDL_PollEvent(&e)) return false;
@@ -220,13 +250,15 @@ bool pollEvent(Event& out) {
     if (e.type == g_programEventType) {
         out.kind = static_cast<EventKind>(e.user.code);
         out.key = static_cast<int>(reinterpret_cast<intptr_t>(e.user.data1));
+        out.repeat = e.user.data2 != nullptr;
     } else if (e.type == SDL_QUIT) {
         out.kind = EventKind::CloseRequested;  // the session or a signal asks us to stop
     } else if (e.type == SDL_WINDOWEVENT && e.window.event == SDL_WINDOWEVENT_CLOSE) {
         out.kind = EventKind::CloseRequested;
     } else if (e.type == SDL_KEYDOWN) {
         out.kind = EventKind::KeyDown;
-        out.key = e.key.keysym.sym == SDLK_ESCAPE ? KeyEscape : KeyUnknown;
+        out.key = keyOf(e.key.keysym.sym);
+        out.repeat = e.key.repeat != 0;
     }
     return true;
 }
@@ -237,6 +269,7 @@ void postEvent(const Event& event) {
     e.type = g_programEventType;
     e.user.code = static_cast<Sint32>(event.kind);
     e.user.data1 = reinterpret_cast<void*>(static_cast<intptr_t>(event.key));
+    e.user.data2 = reinterpret_cast<void*>(static_cast<intptr_t>(event.repeat));
     SDL_PushEvent(&e);
 }
 

@@ -7,13 +7,20 @@
 // 2. Trigger delivery on a real-time output (the audio driver SDL picks, SDL_AUDIODRIVER to
 //    choose): how late a trigger reaches the sync arrays after the output played its frame,
 //    and how far the heard times stray from the song's own spacing.
+// 3. Jumps on the production's module (or the module named on the command line): how long
+//    seekToOrder stalls the caller to reach order 31, by mixing from the top (every jump
+//    before the jump map; lockstep still seeks so) and through the map in real time, with
+//    the time the map takes to make and the slowest jump to any order.
 #include <libopenmpt/libopenmpt.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
@@ -180,9 +187,111 @@ std::vector<Delivery> measureDelivery(double seconds, std::string& driver) {
     return out;
 }
 
+double wallSeconds() {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0.0 : v[v.size() / 2];
+}
+
+// Wall and processor time of one call, in milliseconds.
+template <typename F>
+void timed(F f, double& wallMs, double& cpuMs) {
+    const double w = wallSeconds();
+    const double c = cpuSeconds();
+    f();
+    cpuMs = 1000.0 * (cpuSeconds() - c);
+    wallMs = 1000.0 * (wallSeconds() - w);
+}
+
+int benchJumps(const char* path, int target) {
+    std::ifstream in(path, std::ios::binary);
+    const std::vector<char> module((std::istreambuf_iterator<char>(in)),
+                                   std::istreambuf_iterator<char>());
+    std::printf("\nJumps to order %d of %s\n", target, path);
+    if (module.empty()) {
+        std::printf("  cannot read the module; skipped\n");
+        return 1;
+    }
+    std::vector<double> beforeWall, beforeCpu;
+    for (int run = 0; run < 3; ++run) {
+        MusicPlayer player;
+        player.useLockstep(true);
+        if (!player.init(kRate, 32) || !player.openMemory(module.data(), module.size(), false))
+            return 1;
+        double w = 0, c = 0, at = 0;
+        timed([&] { at = player.seekToOrder(target); }, w, c);
+        if (at < 0) {
+            std::printf("  the song never reaches order %d\n", target);
+            return 1;
+        }
+        beforeWall.push_back(w);
+        beforeCpu.push_back(c);
+        player.close();
+    }
+
+    MusicPlayer player;
+    if (!player.init(kRate, 32) || !player.openMemory(module.data(), module.size(), false))
+        return 1;
+    double mapWall = 0, mapCpu = 0;
+    bool ready = false;
+    timed([&] { ready = player.prepareJumps(); }, mapWall, mapCpu);
+    if (!ready || !player.play()) {
+        std::printf("  no jump map\n");
+        return 1;
+    }
+    std::vector<double> afterWall, afterCpu;
+    for (int run = 0; run < 7; ++run) {
+        double w = 0, c = 0;
+        timed([&] { player.seekToOrder(run % 2 ? 0 : target); }, w, c);
+        if (run % 2 == 0) {
+            afterWall.push_back(w);
+            afterCpu.push_back(c);
+        }
+    }
+    double worst = 0.0;
+    int worstOrder = -1;
+    for (int order = 0; order < 256; ++order) {
+        double w = 0, c = 0, at = 0;
+        timed([&] { at = player.seekToOrder(order); }, w, c);
+        if (at >= 0 && w > worst) {
+            worst = w;
+            worstOrder = order;
+        }
+    }
+    player.close();
+    std::printf(
+        "  before, mixing from the top (lockstep):  %7.1f ms wall, %7.1f ms CPU (median of 3)\n",
+        median(beforeWall), median(beforeCpu));
+    std::printf(
+        "  after, through the jump map (real time): %7.1f ms wall, %7.1f ms CPU (median of 4)\n",
+        median(afterWall), median(afterCpu));
+    std::printf("  slowest jump to any order: %.1f ms (order %d); target: under 100 ms\n", worst,
+                worstOrder);
+    std::printf(
+        "  the map itself, made once in the background as the song starts: %.1f ms wall, "
+        "%.1f ms CPU\n",
+        mapWall, mapCpu);
+    std::printf("  ratio before / after: %.0f\n", median(beforeWall) / median(afterWall));
+    return 0;
+}
+
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    if (argc > 1 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h")) {
+        std::printf(
+            "Usage: bench_music [MODULE [ORDER]]\n"
+            "Measures the music's CPU cost, the trigger delivery on a real-time output, and\n"
+            "the time of a jump to ORDER (default 31) of MODULE (default: the production's).\n"
+            "Exit status: 0, or 1 when something could not be played.\n");
+        return 0;
+    }
+    const char* jumpModule = argc > 1 ? argv[1] : PALISADE_MUSIC_MODULE;
+    const int jumpOrder = argc > 2 ? std::atoi(argv[2]) : 31;
     const std::vector<uint8_t> module = denseModule();
     std::printf(
         "Music CPU cost, dense module (32 channels, a note on every channel every 50 ms), %.0f s "
@@ -203,6 +312,8 @@ int main() {
     std::printf("  ratio player / reference: %.2f   (target: player below 3 %%)\n",
                 player / reference);
 
+    const int jumps = benchJumps(jumpModule, jumpOrder);
+
     std::string driver = "none";
     const std::vector<Delivery> d = measureDelivery(4.0, driver);
     std::printf(
@@ -210,7 +321,7 @@ int main() {
         driver.c_str());
     if (d.empty()) {
         std::printf("  no audio device could be opened; skipped\n");
-        return 0;
+        return jumps;
     }
     double lagSum = 0.0, lagMax = 0.0;
     for (const Delivery& x : d) {
@@ -240,5 +351,5 @@ int main() {
         "  the output played %.3f s of song per second; heard times lie within %.2f ms of that "
         "line\n",
         slope > 0 ? 1.0 / slope : 0.0, 1000.0 * jitter);
-    return 0;
+    return jumps;
 }

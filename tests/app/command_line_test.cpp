@@ -33,7 +33,7 @@ TEST(CommandLine, NoOptionsKeepsTheClassicBehaviour) {
 
 TEST(CommandLine, DisplayAndDataOptions) {
     const Parsed p = parse({"--window", "1024x768", "--depth", "16", "--fullscreen", "--data",
-                            "other.rar", "--start-order", "7", "--no-dialog"});
+                            "other.rar", "--start-order", "7", "--no-dialog", "--loop"});
     ASSERT_TRUE(p.ok) << p.error;
     EXPECT_TRUE(p.options.windowGiven);
     EXPECT_EQ(p.options.width, 1024);
@@ -42,6 +42,7 @@ TEST(CommandLine, DisplayAndDataOptions) {
     EXPECT_TRUE(p.options.fullscreen);
     EXPECT_EQ(p.options.dataPath, "other.rar");
     EXPECT_EQ(p.options.startOrder, 7);
+    EXPECT_TRUE(p.options.loop);
 }
 
 TEST(CommandLine, LockstepFrameCounts) {
@@ -71,6 +72,7 @@ TEST(CommandLine, RefusesWhatItCannotUse) {
         {"--capture", "out", "--measure", "--frames", "5"},
         {"--capture", "out", "--frames", "5", "--duration", "1"},
         {"--clear-only"},
+        {"--video", "out.mp4", "--loop"},  // looping is for real time
         {"--bogus"},
     };
     for (const auto& args : bad) {

@@ -39,6 +39,36 @@ TEST_F(ManualClock, RateIsOfTheLastFrameOnly) {
     EXPECT_DOUBLE_EQ(t.framesPerSecond(), 10.0);
 }
 
+TEST_F(ManualClock, PauseStopsTheTimeAndTheFrameSpanAcrossIt) {
+    FrameTimer t;
+    t.reset();
+    t.start();
+    platform::advanceManualClock(100);
+    t.update();
+    platform::advanceManualClock(50);
+    t.pause();
+    EXPECT_DOUBLE_EQ(t.elapsedSeconds(), 0.15);
+    platform::advanceManualClock(1000);
+    t.update();
+    EXPECT_DOUBLE_EQ(t.elapsedSeconds(), 0.15);
+    t.resume();
+    platform::advanceManualClock(20);
+    t.update();
+    // The frame read during the pause ends the span before it: 20 ms since going on.
+    EXPECT_DOUBLE_EQ(t.elapsedSeconds(), 0.17);
+    EXPECT_DOUBLE_EQ(t.frameSeconds(), 0.02);
+
+    // No frame while paused: the next frame's span is the time before and after the pause.
+    platform::advanceManualClock(5);
+    t.pause();
+    platform::advanceManualClock(5000);
+    t.resume();
+    platform::advanceManualClock(10);
+    t.update();
+    EXPECT_DOUBLE_EQ(t.elapsedSeconds(), 0.185);
+    EXPECT_DOUBLE_EQ(t.frameSeconds(), 0.015);
+}
+
 TEST(RealClock, Advances) {
     FrameTimer t;
     t.start();

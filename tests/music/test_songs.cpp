@@ -1,6 +1,7 @@
 #include "tests/music/test_songs.h"
 
 #include <cmath>
+#include <cstdlib>
 
 namespace testsongs {
 
@@ -87,6 +88,28 @@ Recording playThrough(MusicPlayer& player, const std::vector<uint8_t>& module, i
     r.finished = player.finished();
     player.setSyncObserver(nullptr, nullptr);
     return r;
+}
+
+xm::Module steadyBeat(int rows) {
+    xm::Module m = emptySong(1, 1, 1, rows);
+    m.speed = 2;
+    for (int r = 0; r < rows; ++r) m.patterns[0].at(r, 0) = note("C-4", 1);
+    return m;
+}
+
+NoSoundCard::NoSoundCard() {
+    const char* was = std::getenv("SDL_AUDIODRIVER");
+    had_ = was != nullptr;
+    if (had_) previous_ = was;
+    setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+}
+
+NoSoundCard::~NoSoundCard() {
+    if (had_) {
+        setenv("SDL_AUDIODRIVER", previous_.c_str(), 1);
+    } else {
+        unsetenv("SDL_AUDIODRIVER");
+    }
 }
 
 }  // namespace testsongs

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "music/music_player.h"
@@ -49,5 +50,22 @@ Recording playThrough(MusicPlayer& player, const std::vector<uint8_t>& module, i
 
 // Starts a lockstep player (init only).
 bool startLockstep(MusicPlayer& player);
+
+// One note per row on channel 0 with instrument 1 at speed 2: a row every 1764 frames (40 ms).
+xm::Module steadyBeat(int rows);
+
+// Points SDL at an audio driver that does not exist, for as long as it lives: players then
+// fall back to silent output.
+class NoSoundCard {
+  public:
+    NoSoundCard();
+    ~NoSoundCard();
+    NoSoundCard(const NoSoundCard&) = delete;
+    NoSoundCard& operator=(const NoSoundCard&) = delete;
+
+  private:
+    bool had_ = false;
+    std::string previous_;
+};
 
 }  // namespace testsongs
