@@ -5,7 +5,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build run test clean sanitize fuzz-smoke bench-archive video
+.PHONY: all deps configure build run test clean sanitize fuzz-smoke bench-archive video soak
 
 all: build
 
@@ -44,6 +44,11 @@ sanitize: deps
 	@cmake --build build-asan -j$(JOBS) --target $(addprefix test_,$(SANITIZE_TESTS))
 	cd build-asan && SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy \
 		ctest --output-on-failure -R '$(SANITIZE_REGEX)'
+
+# The whole song under the sanitizers, then 60 s in real time with the memory sampled
+# (scripts/soak says what it checks).
+soak: build
+	@scripts/soak $(BUILD) build-soak
 
 # A short run of every libFuzzer target (part of CI). Each starts from its committed seed
 # corpus, copied so that what the fuzzer finds does not land in the repository.
