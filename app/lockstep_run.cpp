@@ -115,8 +115,41 @@ struct LockstepFrames {
     VideoExport* video;   // null unless exporting
     int index = 0;
     bool writeFailed = false;
+    int glErrorFrames = 0;  // frames after which OpenGL reported an error
     std::vector<unsigned char> pixels;
 };
+
+const char* glErrorName(GLenum error) {
+    switch (error) {
+        case GL_INVALID_ENUM:
+            return "GL_INVALID_ENUM";
+        case GL_INVALID_VALUE:
+            return "GL_INVALID_VALUE";
+        case GL_INVALID_OPERATION:
+            return "GL_INVALID_OPERATION";
+        case GL_STACK_OVERFLOW:
+            return "GL_STACK_OVERFLOW";
+        case GL_STACK_UNDERFLOW:
+            return "GL_STACK_UNDERFLOW";
+        case GL_OUT_OF_MEMORY:
+            return "GL_OUT_OF_MEMORY";
+        default:
+            return "an unknown error";
+    }
+}
+
+// A frame that left an OpenGL error drew something else than it meant to, so a lockstep run
+// says so (the first few times, with the frame) and ends with status 1.
+void checkGlErrors(LockstepFrames& frames) {
+    bool any = false;
+    for (GLenum error; (error = glGetError()) != GL_NO_ERROR;) {
+        if (!any && frames.glErrorFrames < 3)
+            std::fprintf(stderr, "palisade: OpenGL error %s (0x%04X) after frame %d\n",
+                         glErrorName(error), error, frames.index);
+        any = true;
+    }
+    if (any) ++frames.glErrorFrames;
+}
 
 // The frame as the caller draws it, read back before it is presented. When measuring, it is
 // finished before the next one starts: a headless surface's swap does not wait for the
@@ -124,6 +157,7 @@ struct LockstepFrames {
 bool drawAndCapture(void* user, float time, float frameTime) {
     LockstepFrames& frames = *static_cast<LockstepFrames*>(user);
     const bool keep = frames.draw(frames.user, time, frameTime);
+    checkGlErrors(frames);
     if (frames.writeFailed) return keep;
     if (frames.writer) {
         frames.writeFailed = !frames.writer->write(frames.index);
@@ -228,7 +262,8 @@ int runLockstep(const LaunchOptions& options, DemoWindow& window, FrameFunction 
     }
     sound.startAt(startSeconds);
     LockstepFrames state{
-        draw, user, window, capture ? &writer : nullptr, video ? &exporter : nullptr, 0, false, {}};
+        draw,  user, window, capture ? &writer : nullptr, video ? &exporter : nullptr, 0,
+        false, 0,    {}};
     MainLoop loop(window, drawAndCapture, &state);
 
     // The clock stands at the start time; frame k is drawn k frames later.
@@ -297,7 +332,12 @@ int runLockstep(const LaunchOptions& options, DemoWindow& window, FrameFunction 
         }
     }
     // Scripts trust the status: frames drawn after an error (a texture or the music that
-    // could not be read) are not what was asked for.
+    // could not be read, an OpenGL error) are not what was asked for.
+    if (state.glErrorFrames > 0) {
+        std::fprintf(stderr, "palisade: OpenGL reported errors after %d of the %d frames\n",
+                     state.glErrorFrames, drawn);
+        return 1;
+    }
     if (const int errors = platform::messagesShown()) {
         std::fprintf(stderr, "palisade: %d error %s shown during the run\n", errors,
                      errors == 1 ? "message was" : "messages were");
