@@ -176,6 +176,6 @@ const char* usageText() {
            "\n"
            "Exit status: 0; 1 when the archive cannot be read, the window or the demo cannot\n"
            "start, a video cannot be written (nothing is left under its name), or a lockstep\n"
-           "run showed an error message (its frames are still written); 2 for a wrong\n"
-           "option; 130 when Ctrl-C stopped a video export.\n";
+           "run showed an error message or met an OpenGL error (its frames are still\n"
+           "written); 2 for a wrong option; 130 when Ctrl-C stopped a video export.\n";
 }

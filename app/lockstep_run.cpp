@@ -3,6 +3,7 @@
 #include <GL/gl.h>
 #include <IL/il.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -47,16 +48,28 @@ class FrameWriter {
         std::snprintf(name, sizeof name, "/frame%05d.png", index);
         const std::string path = directory_ + name;
 
+        // Written through a stream of our own: DevIL's own file writing does not notice a
+        // write that fails (a full disk) and would leave a cut-off picture behind.
+        errno = 0;
+        FILE* file = std::fopen(path.c_str(), "wb");  // a frame of an earlier capture is replaced
         ILuint image = 0;
         ilGenImages(1, &image);
         ilBindImage(image);
-        ilEnable(IL_FILE_OVERWRITE);  // a frame of an earlier capture is replaced
         // OpenGL reads rows bottom-up.
-        const bool ok = ilTexImage(w, h, 1, 3, IL_RGB, IL_UNSIGNED_BYTE, pixels_.data()) &&
-                        (ilRegisterOrigin(IL_ORIGIN_LOWER_LEFT), true) &&
-                        ilSave(IL_PNG, path.c_str());
+        bool ok = file && ilTexImage(w, h, 1, 3, IL_RGB, IL_UNSIGNED_BYTE, pixels_.data()) &&
+                  (ilRegisterOrigin(IL_ORIGIN_LOWER_LEFT), true) && ilSaveF(IL_PNG, file) &&
+                  !std::ferror(file);
+        int error = errno;
         ilDeleteImages(1, &image);
-        if (!ok) std::fprintf(stderr, "palisade: cannot write %s\n", path.c_str());
+        if (file && std::fclose(file) != 0 && ok) {
+            ok = false;
+            error = errno;
+        }
+        if (!ok) {
+            if (file) std::remove(path.c_str());  // no cut-off frame is left
+            std::fprintf(stderr, "palisade: cannot write %s: %s\n", path.c_str(),
+                         error ? std::strerror(error) : "the picture could not be encoded");
+        }
         return ok;
     }
 
@@ -71,8 +84,9 @@ class FrameWriter {
 class SoundTrack {
   public:
     bool open(const std::string& path) {
+        path_ = path;
         if (!wav_.open(path.c_str(), kRate, 2)) {
-            std::fprintf(stderr, "palisade: cannot write %s\n", path.c_str());
+            std::fprintf(stderr, "palisade: cannot write %s: %s\n", path.c_str(), wav_.error());
             return false;
         }
         return true;
@@ -95,10 +109,20 @@ class SoundTrack {
     }
     bool failed() const { return failed_; }
     void startAt(double seconds) { written_ = static_cast<int64_t>(std::llround(seconds * kRate)); }
-    bool close() { return !wav_.isOpen() || wav_.close(); }
+    // False when the sound could not be written whole; the file is then removed, so that no
+    // cut-off audio.wav is left to pass for the capture's sound.
+    bool close() {
+        if (!wav_.isOpen()) return true;
+        const std::string reason = wav_.error();
+        if (wav_.close() && !failed_) return true;
+        std::remove(path_.c_str());
+        std::fprintf(stderr, "palisade: cannot write %s: %s\n", path_.c_str(), reason.c_str());
+        return false;
+    }
 
   private:
     static constexpr int kRate = 44100;
+    std::string path_;
     WavFile wav_;
     VideoExport* video_ = nullptr;
     std::vector<float> pcm_;
@@ -115,8 +139,41 @@ struct LockstepFrames {
     VideoExport* video;   // null unless exporting
     int index = 0;
     bool writeFailed = false;
+    int glErrorFrames = 0;  // frames after which OpenGL reported an error
     std::vector<unsigned char> pixels;
 };
+
+const char* glErrorName(GLenum error) {
+    switch (error) {
+        case GL_INVALID_ENUM:
+            return "GL_INVALID_ENUM";
+        case GL_INVALID_VALUE:
+            return "GL_INVALID_VALUE";
+        case GL_INVALID_OPERATION:
+            return "GL_INVALID_OPERATION";
+        case GL_STACK_OVERFLOW:
+            return "GL_STACK_OVERFLOW";
+        case GL_STACK_UNDERFLOW:
+            return "GL_STACK_UNDERFLOW";
+        case GL_OUT_OF_MEMORY:
+            return "GL_OUT_OF_MEMORY";
+        default:
+            return "an unknown error";
+    }
+}
+
+// A frame that left an OpenGL error drew something else than it meant to, so a lockstep run
+// says so (the first few times, with the frame) and ends with status 1.
+void checkGlErrors(LockstepFrames& frames) {
+    bool any = false;
+    for (GLenum error; (error = glGetError()) != GL_NO_ERROR;) {
+        if (!any && frames.glErrorFrames < 3)
+            std::fprintf(stderr, "palisade: OpenGL error %s (0x%04X) after frame %d\n",
+                         glErrorName(error), error, frames.index);
+        any = true;
+    }
+    if (any) ++frames.glErrorFrames;
+}
 
 // The frame as the caller draws it, read back before it is presented. When measuring, it is
 // finished before the next one starts: a headless surface's swap does not wait for the
@@ -124,6 +181,7 @@ struct LockstepFrames {
 bool drawAndCapture(void* user, float time, float frameTime) {
     LockstepFrames& frames = *static_cast<LockstepFrames*>(user);
     const bool keep = frames.draw(frames.user, time, frameTime);
+    checkGlErrors(frames);
     if (frames.writeFailed) return keep;
     if (frames.writer) {
         frames.writeFailed = !frames.writer->write(frames.index);
@@ -228,7 +286,8 @@ int runLockstep(const LaunchOptions& options, DemoWindow& window, FrameFunction 
     }
     sound.startAt(startSeconds);
     LockstepFrames state{
-        draw, user, window, capture ? &writer : nullptr, video ? &exporter : nullptr, 0, false, {}};
+        draw,  user, window, capture ? &writer : nullptr, video ? &exporter : nullptr, 0,
+        false, 0,    {}};
     MainLoop loop(window, drawAndCapture, &state);
 
     // The clock stands at the start time; frame k is drawn k frames later.
@@ -251,6 +310,7 @@ int runLockstep(const LaunchOptions& options, DemoWindow& window, FrameFunction 
         sound.advanceTo(startSeconds + static_cast<double>(k) / fps);
         state.index = k;
         if (!loop.stepFrame()) break;  // the user ended the run
+        if (state.writeFailed) break;  // its file is gone; the sound stops where the frames do
         ++drawn;
         if ((capture || video) && (k % 30 == 29 || k + 1 == frames))
             showProgress(capture ? "captured" : "encoded", k + 1, frames, secondsSince(began));
@@ -297,7 +357,12 @@ int runLockstep(const LaunchOptions& options, DemoWindow& window, FrameFunction 
         }
     }
     // Scripts trust the status: frames drawn after an error (a texture or the music that
-    // could not be read) are not what was asked for.
+    // could not be read, an OpenGL error) are not what was asked for.
+    if (state.glErrorFrames > 0) {
+        std::fprintf(stderr, "palisade: OpenGL reported errors after %d of the %d frames\n",
+                     state.glErrorFrames, drawn);
+        return 1;
+    }
     if (const int errors = platform::messagesShown()) {
         std::fprintf(stderr, "palisade: %d error %s shown during the run\n", errors,
                      errors == 1 ? "message was" : "messages were");

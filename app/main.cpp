@@ -94,6 +94,13 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "palisade: %s\n", videoProblem.c_str());
         return 1;
     }
+    // Without any display SDL falls back to its offscreen driver by itself: a real-time run
+    // would then play on unseen until it is killed. Lockstep runs need no display.
+    if (!options.lockstep() && platform::displayMissing()) {
+        platform::showMessage(
+            "No display to show the production on (--capture, --video and --measure need none)");
+        return 1;
+    }
     // Cancel ends the program before any window exists; a dialog that cannot open leaves
     // the defaults.
     if (options.dialogWanted() && runSettingsDialog(g_demoWindow) == SettingsResult::Cancel)

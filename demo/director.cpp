@@ -40,25 +40,38 @@ constexpr PartFunction kPartOfOrder[kOrders] = {
 };
 
 bool g_prepared = false;
+Director::PrepareObserver g_prepareObserver = nullptr;
+
+struct PrepareStep {
+    const char* name;
+    void (*run)();
+};
 
 // One-time preparation of everything the parts draw, in a fixed order (the star mesh is
 // prepared and named though no part draws it, as is the arrow field).
+constexpr PrepareStep kPrepareSteps[] = {
+    {"g_metaballs.prepare", [] { g_metaballs.prepare(); }},
+    {"g_scratchTexture.prepare", [] { g_scratchTexture.prepare(); }},
+    {"g_starMesh.prepare", [] { g_starMesh.prepare(); }},
+    {"g_starMesh.setObjectName", [] { g_starMesh.setObjectName("lwos\\star.lwo"); }},
+    {"g_reflectSpheres.prepare", [] { g_reflectSpheres.prepare(); }},
+    {"g_envCube.prepare", [] { g_envCube.prepare(); }},
+    {"g_shockwave.prepare", [] { g_shockwave.prepare(); }},
+    {"g_arrowShock.prepare", [] { g_arrowShock.prepare(); }},
+    {"g_zoomFeedback.prepare", [] { g_zoomFeedback.prepare(); }},
+    {"g_skyParticles.prepare", [] { g_skyParticles.prepare(); }},
+    {"g_arrowField.prepare", [] { g_arrowField.prepare(); }},
+    {"g_twistTorus.load", [] { g_twistTorus.load("lwos\\torus-loop-meta.lwo"); }},
+    {"g_tube.prepare", [] { g_tube.prepare(); }},
+    {"g_logoOverlay.prepare", [] { g_logoOverlay.prepare(); }},
+    {"g_spikeBall.load", [] { g_spikeBall.load("lwos\\spikeball.lwo"); }},
+};
+
 void prepareEffects() {
-    g_metaballs.prepare();
-    g_scratchTexture.prepare();
-    g_starMesh.prepare();
-    g_starMesh.setObjectName("lwos\\star.lwo");
-    g_reflectSpheres.prepare();
-    g_envCube.prepare();
-    g_shockwave.prepare();
-    g_arrowShock.prepare();
-    g_zoomFeedback.prepare();
-    g_skyParticles.prepare();
-    g_arrowField.prepare();
-    g_twistTorus.load("lwos\\torus-loop-meta.lwo");
-    g_tube.prepare();
-    g_logoOverlay.prepare();
-    g_spikeBall.load("lwos\\spikeball.lwo");
+    for (const PrepareStep& step : kPrepareSteps) {
+        if (g_prepareObserver) g_prepareObserver(step.name);
+        step.run();
+    }
 }
 
 }  // namespace
@@ -80,6 +93,10 @@ void combineAccents() {
 
 bool prepared() {
     return g_prepared;
+}
+
+void setPrepareObserver(PrepareObserver observer) {
+    g_prepareObserver = observer;
 }
 
 bool frame(float time, float frameTime) {

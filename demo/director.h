@@ -21,4 +21,9 @@ void combineAccents();
 
 bool prepared();
 
+// Told the name of each first-frame preparation step ("g_metaballs.prepare", ...) just before
+// it runs, so a test or a trace can follow the order; none by default.
+using PrepareObserver = void (*)(const char* step);
+void setPrepareObserver(PrepareObserver observer);
+
 }  // namespace Director

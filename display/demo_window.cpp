@@ -3,6 +3,8 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
+#include <cstdio>
+
 DemoWindow g_demoWindow;
 
 bool DemoWindow::registerWindowClass() {
@@ -12,6 +14,8 @@ bool DemoWindow::registerWindowClass() {
 bool DemoWindow::create(const char* windowTitle) {
     title = windowTitle;
     if (!registerWindowClass()) {
+        // The message keeps the program's old words; the reason goes beside it.
+        std::fprintf(stderr, "Failed to register window class: %s\n", platform::videoError());
         platform::showMessage("Failed to register window class");
         return false;
     }
@@ -38,10 +42,12 @@ bool DemoWindow::setUpWindow() {
     desc.fullscreen = fullscreen;
     window = platform::createWindow(desc);
     if (!window) {
+        std::fprintf(stderr, "Failed to create window: %s\n", platform::videoError());
         platform::showMessage("Failed to create window");
         return false;
     }
     if (!platform::createContext(window)) {
+        std::fprintf(stderr, "Failed to get a rendering context: %s\n", platform::videoError());
         platform::showMessage("Failed to get a rendering context");
         return false;
     }

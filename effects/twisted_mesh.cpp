@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "mesh/mesh_library.h"
 #include "platform/platform.h"
 
 TwistRotation::TwistRotation(float phase) {
@@ -23,6 +24,9 @@ TwistRotation::TwistRotation(float phase) {
 bool TwistedMesh::load(const char* entryName) {
     pointCount = 0;  // nothing to draw until the new shape is in
     points = nullptr;
+    // The start-up's library read the same entry and has said why it refused it: a second
+    // message about the same object would tell the user nothing new.
+    if (g_meshLibrary.refused(entryName)) return false;
     return mesh.load(entryName) && useLoadedMesh();
 }
 

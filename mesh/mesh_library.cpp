@@ -26,16 +26,30 @@ bool MeshLibrary::loadFromMemory(const char* name, const uint8_t* data, size_t s
     return true;
 }
 
+namespace {
+
+std::string lowerCase(const char* name) {
+    std::string lower = name ? name : "";
+    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return lower;
+}
+
+}  // namespace
+
 bool MeshLibrary::load(const char* name) {
     if (!name || !Archive::nameEndsWith(name, "lwo") || !names_.claim(name)) return false;
     const int64_t start = platform::counter();
     size_t size = 0;
     unsigned char* data = Mesh::readEntry(name, &size);
     archiveSeconds += platform::secondsSince(start);
-    if (!data) return false;
-    const bool loaded = loadFromMemory(name, data, size);
+    const bool loaded = data && loadFromMemory(name, data, size);
     std::free(data);
+    if (!loaded) refused_.insert(lowerCase(name));
     return loaded;
+}
+
+bool MeshLibrary::refused(const char* name) const {
+    return refused_.count(lowerCase(name)) > 0;
 }
 
 int MeshLibrary::loadDirectory(const char* directory) {
@@ -49,9 +63,7 @@ void MeshLibrary::draw(const char* name, int layer, bool immediate, bool materia
     if (slot < 0) {
         // Once per name, and not at all for an object refused at load, which said why then.
         if (!names_.firstReport(name)) return;
-        std::string lower = name ? name : "";
-        for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        platform::showMessageWith("Object was not found: %s\n", lower.c_str());
+        platform::showMessageWith("Object was not found: %s\n", lowerCase(name).c_str());
         return;
     }
     meshes_[slot]->draw(layer, immediate, material);

@@ -8,6 +8,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <set>
+#include <string>
 
 #include "mesh/mesh.h"
 #include "texture/asset_names.h"
@@ -43,6 +45,10 @@ class MeshLibrary {
         observerUser_ = user;
     }
 
+    // Whether load() was asked for this entry (letter case ignored) and refused it, having
+    // reported why: whoever loads the same entry for itself need not say so again.
+    bool refused(const char* name) const;
+
     int count() const { return names_.count(); }
     const char* name(int slot) const { return names_.name(slot); }
     Mesh* mesh(int slot) const { return meshes_[slot].get(); }
@@ -54,6 +60,7 @@ class MeshLibrary {
   private:
     AssetNames names_{"object"};
     std::unique_ptr<Mesh> meshes_[kSlots];
+    std::set<std::string> refused_;
     DrawObserver observer_ = nullptr;
     void* observerUser_ = nullptr;
 };

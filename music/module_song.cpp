@@ -4,7 +4,9 @@
 #include <libopenmpt/libopenmpt_ext.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -25,6 +27,43 @@ char formattedLetter(openmpt_module* module, int pattern, int row, int channel, 
     return s.empty() ? ' ' : s[0];
 }
 
+// Where an FastTracker 2 module's own headers say its data ends, as far as they can be read
+// within `size` bytes: beyond `size` when the file was cut short. libopenmpt plays such a
+// file without a word, with silence for whatever is missing. 0 when the data is not an XM
+// module of the usual layout (version 1.04), which this count leaves to libopenmpt.
+uint64_t xmDeclaredEnd(const unsigned char* d, size_t size) {
+    auto u16 = [&](uint64_t at) { return at + 2 <= size ? uint32_t(d[at] | d[at + 1] << 8) : 0u; };
+    auto u32 = [&](uint64_t at) {
+        return at + 4 <= size ? uint32_t(u16(at)) | uint32_t(u16(at + 2)) << 16 : 0u;
+    };
+    if (size < 80 || std::memcmp(d, "Extended Module: ", 17) != 0 || u16(58) != 0x0104) return 0;
+    const uint32_t patterns = u16(70), instruments = u16(72);
+    uint64_t at = 60 + uint64_t(u32(60));
+    for (uint32_t p = 0; p < patterns; ++p) {
+        // Header length, packing type, rows, packed data size.
+        if (at + 9 > size) return at + 9;
+        at += uint64_t(u32(at)) + u16(at + 7);
+    }
+    for (uint32_t i = 0; i < instruments; ++i) {
+        // Header size, name, type, sample count, then the size of each sample header.
+        if (at + 29 > size) return at + 29;
+        const uint32_t samples = u16(at + 27);
+        if (samples && at + 33 > size) return at + 33;
+        const uint32_t headerSize = samples ? u32(at + 29) : 0;
+        if (u32(at) < 29 || (samples && headerSize < 18)) return 0;  // not the usual layout
+        at += u32(at);
+        uint64_t data = 0;
+        for (uint32_t k = 0; k < samples; ++k, at += headerSize) {
+            if (at + 18 > size) return at + 18;
+            const uint32_t length = u32(at);
+            // ModPlug's 4-bit ADPCM: a 16-byte table, then two samples a byte.
+            data += d[at + 17] == 0xAD ? 16 + (uint64_t(length) + 1) / 2 : length;
+        }
+        at += data;
+    }
+    return at;
+}
+
 }  // namespace
 
 ModuleSong::~ModuleSong() {
@@ -41,6 +80,13 @@ bool ModuleSong::load(const void* data, size_t size, int rate, std::string* erro
         openmpt_module_destroy(module_);
     module_ = nullptr;
     ext_ = nullptr;
+    const uint64_t end = data ? xmDeclaredEnd(static_cast<const unsigned char*>(data), size) : 0;
+    if (end > size) {
+        if (error)
+            *error = "the module is cut short: it ends at byte " + std::to_string(size) +
+                     ", its headers go on to byte " + std::to_string(end) + " at least";
+        return false;
+    }
     int code = 0;
     const char* message = nullptr;
     if (muted) {

@@ -39,6 +39,11 @@ bool initVideo();
 // True where windows reach no person (SDL's offscreen and dummy drivers): nobody could answer
 // a dialog or read a message box there.
 bool videoIsHeadless();
+// True where no display was found and SDL fell back to a headless driver by itself, without
+// SDL_VIDEODRIVER naming one: a window would reach no person, and nobody asked for that.
+bool displayMissing();
+// Why the last video call failed, in SDL's words.
+const char* videoError();
 
 // Full screen only, before the window exists: checks that the display offers
 // width x height (at colorBits where it can) and remembers the mode for createWindow.

@@ -283,6 +283,15 @@ bool videoIsHeadless() {
     return driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
 }
 
+bool displayMissing() {
+    const char* asked = std::getenv("SDL_VIDEODRIVER");
+    return initVideo() && videoIsHeadless() && !(asked && *asked);
+}
+
+const char* videoError() {
+    return SDL_GetError();
+}
+
 void showMessageBox(const char* text) {
     if (!videoIsHeadless() &&
         SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_WARNING, "Error", text, nullptr) == 0) {

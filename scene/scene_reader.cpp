@@ -154,7 +154,8 @@ class SceneReader {
     // text, or at a keyword line, which is handed back to the keyword loop.
     bool blockLine(std::string& line, std::vector<std::string>& words);
 
-    void readHeader();
+    // False when the text does not begin with the scene format's LWSC line.
+    bool readHeader();
     void handle(Keyword keyword, const std::vector<std::string>& words);
     void loadObjectLayer(SceneItem& item, const std::vector<std::string>& words);
     void setField(SceneItem& item, Keyword keyword, const std::vector<std::string>& words);
@@ -220,11 +221,12 @@ bool SceneReader::blockLine(std::string& line, std::vector<std::string>& words) 
     return true;
 }
 
-void SceneReader::readHeader() {
+bool SceneReader::readHeader() {
     std::string line;
     std::vector<std::string> words;
     for (int n = 1; n <= 11 && nextLine(line); ++n) {
         splitWords(line, words);
+        if (n == 1 && (words.size() != 1 || words[0] != "LWSC")) return false;
         if (words.size() < 2) continue;
         int32_t* target = n == 4 && words[0] == "FirstFrame"         ? &scene_.firstFrame
                           : n == 5 && words[0] == "LastFrame"        ? &scene_.lastFrame
@@ -232,11 +234,17 @@ void SceneReader::readHeader() {
                                                                      : nullptr;
         if (target) parseInt(words[1], *target);
     }
+    return line_ > 0;
 }
 
 void SceneReader::run() {
     scene_.nodes.push_back(SceneNode());  // the root
-    readHeader();
+    if (!readHeader()) {
+        // Anything else (an empty entry, another file under the scene's name, bytes gone bad)
+        // would only give a misleading "no camera" and whatever its lines happen to match.
+        problem(1, "not a LightWave scene: the text does not begin with LWSC; nothing is drawn");
+        return;
+    }
     std::string line;
     std::vector<std::string> words;
     while (nextLine(line)) {

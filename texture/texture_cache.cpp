@@ -75,7 +75,10 @@ bool TextureCache::loadFromMemory(const char* name, const unsigned char* data, s
     }
     ilDeleteImages(1, &image);
 
-    // An image that did not decode keeps its slot, as a texture without an image.
+    // An image that did not decode keeps its slot, as a texture without an image. It is
+    // reported like an entry that could not be read: the parts would otherwise draw it blank
+    // without a word, and a capture of them would end with status 0.
+    if (data && !decoded) platform::showMessageWith("Texture could not be decoded: %s", name);
     textures_[names_.count()] = texture;
     names_.commit();
     return true;

@@ -25,8 +25,8 @@ class TextureCache {
     void bindSlot(int slot) const;
 
     // Reads an entry of the data archive and loads it into the next slot. An entry that
-    // cannot be read (reported) or does not decode still takes its slot, with a texture that
-    // has no image. A full table or a name of 128 characters or more is reported and the
+    // cannot be read or does not decode is reported and still takes its slot, with a texture
+    // that has no image. A full table or a name of 128 characters or more is reported and the
     // image is left out.
     bool load(const char* name);
     // The same with the entry's bytes in hand.

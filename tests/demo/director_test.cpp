@@ -1,6 +1,7 @@
 #include <GL/gl.h>
 
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -50,6 +51,22 @@ TEST(Director, Slot50CombinesTheTwoAccents) {
     EXPECT_FLOAT_EQ(accentShiftedTime(10.0f, 34.6f), 10.0f + 34.6f);
 }
 
+// What the first frame's preparation looked like as each step began: the step's name, how
+// many messages had been shown, and two effects of earlier steps.
+struct PrepareTrace {
+    std::string step;
+    size_t messages;
+    bool barsReset;
+    bool starNamed;
+};
+std::vector<PrepareTrace> g_trace;
+testsupport::MessageCapture* g_traceMessages = nullptr;
+
+void tracePrepareStep(const char* step) {
+    g_trace.push_back({step, g_traceMessages->messages().size(), g_logoOverlay.barPeak[5] == 0.0f,
+                       g_starMesh.objectName != nullptr});
+}
+
 TEST(Director, FirstFramePreparesEvenWithoutMusicOrObjectsAndStaysCleared) {
     ASSERT_TRUE(testsupport::ensureGlContext());
     testsupport::MessageCapture capture;
@@ -58,6 +75,8 @@ TEST(Director, FirstFramePreparesEvenWithoutMusicOrObjectsAndStaysCleared) {
     g_logoOverlay.barPeak[5] = 77.0f;
     glClearColor(0, 0, 0, 1);
     glColor3f(1, 1, 1);
+    g_traceMessages = &capture;
+    Director::setPrepareObserver(tracePrepareStep);
 
     EXPECT_FALSE(Director::prepared());
     EXPECT_TRUE(Director::frame(0.0f, 0.0f));
@@ -72,11 +91,31 @@ TEST(Director, FirstFramePreparesEvenWithoutMusicOrObjectsAndStaysCleared) {
     EXPECT_NE(capture.messages()[1].find("lwos\\spikeball.lwo"), std::string::npos);
     EXPECT_EQ(g_twistTorus.shape.pointCount, 0);
     EXPECT_EQ(g_spikeBall.shape.pointCount, 0);
+
+    // Every step once, in this order.
+    const std::vector<std::string> order = {
+        "g_metaballs.prepare",      "g_scratchTexture.prepare", "g_starMesh.prepare",
+        "g_starMesh.setObjectName", "g_reflectSpheres.prepare", "g_envCube.prepare",
+        "g_shockwave.prepare",      "g_arrowShock.prepare",     "g_zoomFeedback.prepare",
+        "g_skyParticles.prepare",   "g_arrowField.prepare",     "g_twistTorus.load",
+        "g_tube.prepare",           "g_logoOverlay.prepare",    "g_spikeBall.load"};
+    std::vector<std::string> steps;
+    for (const PrepareTrace& t : g_trace) steps.push_back(t.step);
+    ASSERT_EQ(steps, order);
+    // The names are what the steps do: each step's work shows by the time the next begins.
+    for (size_t i = 0; i < g_trace.size(); ++i) {
+        EXPECT_EQ(g_trace[i].starNamed, i > 3) << g_trace[i].step;
+        EXPECT_EQ(g_trace[i].barsReset, i > 13) << g_trace[i].step;
+        EXPECT_EQ(g_trace[i].messages, i > 11 ? 1u : 0u) << g_trace[i].step;
+    }
     capture.clear();
+    g_trace.clear();
 
     glColor3f(1, 1, 1);
     glClearColor(1, 0, 0, 1);
     EXPECT_TRUE(Director::frame(1.0f, 0.016f));
+    EXPECT_TRUE(g_trace.empty()) << "the preparation runs on the first frame only";
+    Director::setPrepareObserver(nullptr);
     // Cleared and nothing drawn over it.
     const auto p = testsupport::pixelFromTop(320, 240);
     EXPECT_EQ(p.r, 255);

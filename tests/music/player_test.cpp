@@ -197,6 +197,26 @@ TEST_F(Lockstep, CorruptModuleFailsWithItsMessageAndLeavesTheDemoSilent) {
     EXPECT_EQ(messages.messages()[0], "Failed to open fsound stream");
 }
 
+// A module cut short loads in libopenmpt without a word and plays silence where its notes
+// or samples are missing: the player refuses it like any module it cannot read.
+TEST_F(Lockstep, ModuleCutShortIsRefusedWithItsMessage) {
+    xm::Module song = testsongs::emptySong(2, 2, 2);
+    song.patterns[1].at(3, 1) = testsongs::note("C-5", 2);
+    const std::vector<uint8_t> whole = testsongs::bytesOf(song);
+    testsupport::MessageCapture messages;
+    // Within the header, a pattern, the second instrument's header and its sample data.
+    for (size_t cut : {size_t(100), size_t(400), whole.size() - 300, whole.size() - 1}) {
+        messages.clear();
+        EXPECT_FALSE(player.openMemory(whole.data(), cut, false)) << "cut at " << cut;
+        ASSERT_EQ(messages.messages().size(), 1u) << "cut at " << cut;
+        EXPECT_EQ(messages.messages()[0], "Failed to open fmusic module");
+    }
+    std::vector<uint8_t> longer = whole;
+    longer.resize(whole.size() + 100, 0);  // bytes after the module are no harm
+    EXPECT_TRUE(player.openMemory(longer.data(), longer.size(), false));
+    EXPECT_TRUE(player.openMemory(whole.data(), whole.size(), false));
+}
+
 TEST(PlayerFailures, BadSettingsAndMissingMusicAreReported) {
     testsupport::MessageCapture messages;
     MusicPlayer player;

@@ -274,9 +274,23 @@ TEST(SceneReader, ArbitraryBytesGiveASafeScene) {
     Scene scene;
     readScene(scene, text);
     EXPECT_EQ(scene.items.size(), 1u);  // the text ends at its NUL
-    Scene empty;
-    EXPECT_TRUE(readScene(empty, "").size() == 1u);  // no camera
-    EXPECT_EQ(empty.nodes.size(), 1u);
+    // Text that is no scene at all is said to be none, not read for keywords.
+    for (const std::string& notAScene :
+         {std::string(), std::string("\x89PNG\r\n\x1a\n") + lws::camera(), lws::camera()}) {
+        Scene empty;
+        const auto problems = readScene(empty, notAScene);
+        ASSERT_EQ(problems.size(), 1u);
+        EXPECT_EQ(problems[0],
+                  "test.lws:1: not a LightWave scene: the text does not begin with "
+                  "LWSC; nothing is drawn");
+        EXPECT_EQ(empty.nodes.size(), 1u);
+        EXPECT_TRUE(empty.items.empty());
+    }
+    std::string crlf = header() + lws::camera();  // saved on Windows: LWSC\r is a scene
+    for (size_t i = crlf.find('\n'); i != std::string::npos; i = crlf.find('\n', i + 2))
+        crlf.replace(i, 1, "\r\n");
+    Scene windows;
+    EXPECT_TRUE(readScene(windows, crlf).empty());
 }
 
 TEST(SceneReader, UnreadableEntryIsReportedAndLeavesAnEmptyScene) {
