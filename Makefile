@@ -48,7 +48,7 @@ sanitize: deps
 # The whole song under the sanitizers, then 60 s in real time with the memory sampled
 # (scripts/soak says what it checks).
 soak: build
-	@scripts/soak $(BUILD) build-soak
+	@scripts/soak $(BUILD) build-asan
 
 # A short run of every libFuzzer target (part of CI). Each starts from its committed seed
 # corpus, copied so that what the fuzzer finds does not land in the repository.
