@@ -1,7 +1,6 @@
 #include "app/lockstep_run.h"
 
 #include <GL/gl.h>
-#include <IL/il.h>
 
 #include <cerrno>
 #include <chrono>
@@ -12,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "app/png_frame.h"
 #include "app/video_export.h"
 #include "display/demo_window.h"
 #include "music/music_player.h"
@@ -52,15 +52,8 @@ class FrameWriter {
         // write that fails (a full disk) and would leave a cut-off picture behind.
         errno = 0;
         FILE* file = std::fopen(path.c_str(), "wb");  // a frame of an earlier capture is replaced
-        ILuint image = 0;
-        ilGenImages(1, &image);
-        ilBindImage(image);
-        // OpenGL reads rows bottom-up.
-        bool ok = file && ilTexImage(w, h, 1, 3, IL_RGB, IL_UNSIGNED_BYTE, pixels_.data()) &&
-                  (ilRegisterOrigin(IL_ORIGIN_LOWER_LEFT), true) && ilSaveF(IL_PNG, file) &&
-                  !std::ferror(file);
+        bool ok = file && writePngFrame(file, w, h, pixels_.data());
         int error = errno;
-        ilDeleteImages(1, &image);
         if (file && std::fclose(file) != 0 && ok) {
             ok = false;
             error = errno;
