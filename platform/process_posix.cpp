@@ -200,18 +200,25 @@ Process* startProcess(const std::vector<std::string>& argv, int inputs, std::str
     return p;
 }
 
-bool writeToProcess(Process* process, int index, const void* data, size_t size) {
+// Appends bytes to one pipe's pending bytes; null when the process or the pipe is gone.
+static Process::Input* queueBytes(Process* process, int index, const void* data, size_t size) {
     if (!process || process->broken || index < 0 ||
         index >= static_cast<int>(process->inputs.size()) || process->inputs[index].fd < 0)
-        return false;
+        return nullptr;
     Process::Input& input = process->inputs[index];
     const unsigned char* bytes = static_cast<const unsigned char*>(data);
     input.pending.insert(input.pending.end(), bytes, bytes + size);
+    return &input;
+}
+
+bool writeToProcess(Process* process, int index, const void* data, size_t size) {
+    Process::Input* input = queueBytes(process, index, data, size);
+    if (!input) return false;
     // Done when this pipe's bytes are all written; the other pipes' pending bytes flow
     // meanwhile and may stay pending (they are written by later calls or at the finish).
     while (true) {
         if (!drain(*process)) break;
-        if (input.pending.empty()) return true;
+        if (input->pending.empty()) return true;
         if (!waitWritable(*process)) break;
     }
     process->broken = true;
@@ -219,12 +226,8 @@ bool writeToProcess(Process* process, int index, const void* data, size_t size) 
 }
 
 bool queueForProcess(Process* process, int index, const void* data, size_t size) {
-    if (!process || process->broken || index < 0 ||
-        index >= static_cast<int>(process->inputs.size()) || process->inputs[index].fd < 0)
-        return false;
-    Process::Input& input = process->inputs[index];
-    const unsigned char* bytes = static_cast<const unsigned char*>(data);
-    input.pending.insert(input.pending.end(), bytes, bytes + size);
+    Process::Input* input = queueBytes(process, index, data, size);
+    if (!input) return false;
     if (!drain(*process)) {
         process->broken = true;
         return false;
