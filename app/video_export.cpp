@@ -1,5 +1,6 @@
 #include "app/video_export.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <filesystem>
@@ -125,11 +126,16 @@ bool VideoExport::begin(const std::string& path, int width, int height, int fps,
         ffmpegArguments(partial_, *videoFormatFor(path), width, height, fps), 2, error);
     if (!process_) return false;
     frameBytes_ = static_cast<size_t>(width) * height * 3;
+    // ffmpeg reads the sound in packets of a few hundredths of a second and may wait for a
+    // whole one before it takes more picture, while the sound for a frame is only made
+    // before that frame: a tenth of a second of frames (at least two) may wait in memory.
+    framesAhead_ = std::max(2, (fps + 9) / 10);
     return true;
 }
 
 bool VideoExport::addFrame(const uint8_t* rgb) {
-    return process_ && platform::writeToProcess(process_, 0, rgb, frameBytes_);
+    return process_ &&
+           platform::writeToProcess(process_, 0, rgb, frameBytes_, frameBytes_ * framesAhead_);
 }
 
 bool VideoExport::addSound(const float* stereo, int64_t frames) {

@@ -60,6 +60,7 @@ class VideoExport {
     std::string path_;
     std::string partial_;
     size_t frameBytes_ = 0;
+    int framesAhead_ = 2;  // frames that may wait in memory for ffmpeg
 };
 
 // The arguments ffmpeg is started with: the picture on its standard input, the sound on

@@ -22,10 +22,13 @@ std::string findExecutable(const char* name);
 // reason in error, when it cannot be started.
 Process* startProcess(const std::vector<std::string>& argv, int inputs, std::string& error);
 
-// Writes all of the bytes to input pipe `index`, keeping every other pipe's pending bytes
-// flowing meanwhile (so a child that reads its inputs in its own order cannot stall both
-// sides). False when the child has closed the pipe or ended.
-bool writeToProcess(Process* process, int index, const void* data, size_t size);
+// Writes the bytes to input pipe `index`, keeping every other pipe's pending bytes flowing
+// meanwhile (so a child that reads its inputs in its own order cannot stall both sides), and
+// returns once no more than `mayStayPending` bytes of this pipe wait in memory: a child that
+// must read ahead on another pipe before it takes more of this one then gets the chance.
+// False when the child has closed the pipe or ended.
+bool writeToProcess(Process* process, int index, const void* data, size_t size,
+                    size_t mayStayPending = 0);
 // Hands the bytes to pipe `index` without waiting: what the pipe does not take now stays
 // pending in memory and flows during later writes (or at the finish). For a small stream
 // that must never hold up a large one: the child may read it only after much of the other.

@@ -79,8 +79,9 @@ bool drain(Process& p) {
         if (input.offset == input.pending.size()) {
             input.pending.clear();
             input.offset = 0;
-        } else if (input.offset > (1u << 20)) {
-            // A stream that keeps some bytes pending for long is compacted now and then.
+        } else if (input.offset > (1u << 20) && input.offset * 2 > input.pending.size()) {
+            // A stream that keeps bytes pending for long is compacted once the written part
+            // outweighs the rest, so that each byte is moved a bounded number of times.
             input.pending.erase(input.pending.begin(), input.pending.begin() + input.offset);
             input.offset = 0;
         }
@@ -211,14 +212,15 @@ static Process::Input* queueBytes(Process* process, int index, const void* data,
     return &input;
 }
 
-bool writeToProcess(Process* process, int index, const void* data, size_t size) {
+bool writeToProcess(Process* process, int index, const void* data, size_t size,
+                    size_t mayStayPending) {
     Process::Input* input = queueBytes(process, index, data, size);
     if (!input) return false;
-    // Done when this pipe's bytes are all written; the other pipes' pending bytes flow
-    // meanwhile and may stay pending (they are written by later calls or at the finish).
+    // Done when no more than mayStayPending of this pipe's bytes wait; the other pipes'
+    // pending bytes flow meanwhile and may stay pending (later calls or the finish write them).
     while (true) {
         if (!drain(*process)) break;
-        if (input->pending.empty()) return true;
+        if (input->pending.size() - input->offset <= mayStayPending) return true;
         if (!waitWritable(*process)) break;
     }
     process->broken = true;

@@ -30,14 +30,15 @@ class VideoExportTest : public ::testing::Test {
         ::setenv("PATH", path_.c_str(), 1);
         fs::remove_all(dir_);
     }
-    // Frames of a flat grey that brightens, and a second of sound, at 10 frames a second.
-    static bool writeClip(VideoExport& video, int frames, std::string& error) {
-        std::vector<uint8_t> rgb(64 * 48 * 3);
-        std::vector<float> sound(VideoExport::kSampleRate / 10 * 2, 0.25f);
+    // Frames of a flat grey that brightens, each after its own span of sound.
+    static bool writeClip(VideoExport& video, int frames, std::string& error, int width = 64,
+                          int height = 48, int fps = 10) {
+        std::vector<uint8_t> rgb(static_cast<size_t>(width) * height * 3);
+        const int span = VideoExport::kSampleRate / fps;
+        std::vector<float> sound(span * 2, 0.25f);
         for (int f = 0; f < frames; ++f) {
             std::fill(rgb.begin(), rgb.end(), static_cast<uint8_t>(20 * f));
-            if (!video.addSound(sound.data(), VideoExport::kSampleRate / 10) ||
-                !video.addFrame(rgb.data())) {
+            if (!video.addSound(sound.data(), span) || !video.addFrame(rgb.data())) {
                 error = "write failed";
                 return false;
             }
@@ -72,7 +73,8 @@ TEST_F(VideoExportTest, WritesOneFileWithPictureAndSoundOfTheRightLength) {
     EXPECT_EQ(files(), std::vector<std::string>{"clip.mkv"});
     const auto frames = testsupport::runCommand(
         "ffprobe -v error -select_streams v:0 -count_frames -show_entries stream=nb_read_frames "
-        "-of csv=p=0 " + out);
+        "-of csv=p=0 " +
+        out);
     EXPECT_EQ(frames.out, "10\n");
     const auto sound = testsupport::runCommand(
         "ffprobe -v error -select_streams a:0 -show_entries stream=codec_name -of csv=p=0 " + out);
@@ -80,6 +82,19 @@ TEST_F(VideoExportTest, WritesOneFileWithPictureAndSoundOfTheRightLength) {
     const auto length = testsupport::runCommand(
         "ffprobe -v error -show_entries format=duration -of csv=p=0 " + out);
     EXPECT_NEAR(std::atof(length.out.c_str()), 1.0, 0.05) << length.out;
+}
+
+// A frame much larger than a pipe holds, with only a sixtieth of a second of sound before
+// it: ffmpeg wants a whole packet of sound before it takes more picture, so the writer must
+// let frames wait in memory rather than block on the picture (this used to hang for good).
+TEST_F(VideoExportTest, LargeFramesAtSixtyASecondDoNotStallTheEncoder) {
+    ::alarm(120);  // a stall ends the test instead of hanging it
+    const std::string out = (dir_ / "large.mkv").string();
+    VideoExport video;
+    std::string error;
+    ASSERT_TRUE(video.begin(out, 640, 360, 60, error)) << error;
+    EXPECT_TRUE(writeClip(video, 12, error, 640, 360, 60)) << error;
+    ::alarm(0);
 }
 
 TEST_F(VideoExportTest, WithoutFfmpegSaysHowToInstallItAndWritesNothing) {
@@ -95,7 +110,8 @@ TEST_F(VideoExportTest, AFailingOrAbandonedEncoderLeavesNothingUnderTheName) {
     // An ffmpeg that writes a little and fails.
     const fs::path fake = dir_ / "bin";
     fs::create_directories(fake);
-    std::ofstream(fake / "ffmpeg") << "#!/bin/sh\nfor a; do out=$a; done\necho x > \"$out\"\nexit 1\n";
+    std::ofstream(fake / "ffmpeg")
+        << "#!/bin/sh\nfor a; do out=$a; done\necho x > \"$out\"\nexit 1\n";
     fs::permissions(fake / "ffmpeg", fs::perms::owner_all);
     ::setenv("PATH", (fake.string() + ":" + path_).c_str(), 1);
     {
