@@ -20,10 +20,16 @@ namespace fs = std::filesystem;
 class VideoExportTest : public ::testing::Test {
   protected:
     void SetUp() override {
+        dir_ = fs::temp_directory_path() / ("palisade_video_" + std::to_string(::getpid()));
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
         const char* path = std::getenv("PATH");
         path_ = path ? path : "";
     }
-    void TearDown() override { ::setenv("PATH", path_.c_str(), 1); }
+    void TearDown() override {
+        ::setenv("PATH", path_.c_str(), 1);
+        fs::remove_all(dir_);
+    }
     // Frames of a flat grey that brightens, and a second of sound, at 10 frames a second.
     static bool writeClip(VideoExport& video, int frames, std::string& error) {
         std::vector<uint8_t> rgb(64 * 48 * 3);
@@ -45,8 +51,7 @@ class VideoExportTest : public ::testing::Test {
         return names;
     }
 
-    testsupport::TempDir temp_;
-    const fs::path dir_ = temp_.path();
+    fs::path dir_;
     std::string path_;
 };
 
@@ -67,8 +72,7 @@ TEST_F(VideoExportTest, WritesOneFileWithPictureAndSoundOfTheRightLength) {
     EXPECT_EQ(files(), std::vector<std::string>{"clip.mkv"});
     const auto frames = testsupport::runCommand(
         "ffprobe -v error -select_streams v:0 -count_frames -show_entries stream=nb_read_frames "
-        "-of csv=p=0 " +
-        out);
+        "-of csv=p=0 " + out);
     EXPECT_EQ(frames.out, "10\n");
     const auto sound = testsupport::runCommand(
         "ffprobe -v error -select_streams a:0 -show_entries stream=codec_name -of csv=p=0 " + out);
@@ -91,8 +95,7 @@ TEST_F(VideoExportTest, AFailingOrAbandonedEncoderLeavesNothingUnderTheName) {
     // An ffmpeg that writes a little and fails.
     const fs::path fake = dir_ / "bin";
     fs::create_directories(fake);
-    std::ofstream(fake / "ffmpeg")
-        << "#!/bin/sh\nfor a; do out=$a; done\necho x > \"$out\"\nexit 1\n";
+    std::ofstream(fake / "ffmpeg") << "#!/bin/sh\nfor a; do out=$a; done\necho x > \"$out\"\nexit 1\n";
     fs::permissions(fake / "ffmpeg", fs::perms::owner_all);
     ::setenv("PATH", (fake.string() + ":" + path_).c_str(), 1);
     {
