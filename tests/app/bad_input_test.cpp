@@ -8,7 +8,6 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
@@ -25,14 +24,10 @@ namespace fs = std::filesystem;
 constexpr const char* kModule = "Palisade_2.0_by_Quillon___Tinmoth.xm";
 constexpr const char* kHeadless = "SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy ";
 
-std::vector<char> readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<char>(std::istreambuf_iterator<char>(in), {});
-}
-
-void writeFile(const fs::path& path, const std::vector<char>& bytes) {
-    std::ofstream(path, std::ios::binary).write(bytes.data(), std::streamsize(bytes.size()));
-}
+using testsupport::countOf;
+using testsupport::readFile;
+using testsupport::writeFile;
+using Bytes = std::vector<uint8_t>;
 
 // Status 124: still running after `seconds`, and stopped.
 testsupport::ToolRun palisade(const std::string& environment, const std::string& arguments,
@@ -41,15 +36,9 @@ testsupport::ToolRun palisade(const std::string& environment, const std::string&
                                    PALISADE_EXE + " " + arguments + " 2>&1");
 }
 
-size_t countOf(const std::string& text, const std::string& part) {
-    size_t n = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
-    return n;
-}
-
 // A frame or sound file that was cut off: a PNG must end with its IEND chunk.
-bool wholePng(const fs::path& path) {
-    const std::vector<char> bytes = readFile(path);
+bool wholePng(const std::string& path) {
+    const Bytes bytes = readFile(path);
     return bytes.size() > 12 && std::string(bytes.end() - 8, bytes.end() - 4) == "IEND";
 }
 
@@ -70,7 +59,7 @@ class BadInput : public ::testing::Test {
 
     // data.rar with `entry` (a path under the unpacked tree) replaced by `bytes`.
     static std::string archiveWith(const std::string& name, const std::string& entry,
-                                   const std::vector<char>& bytes) {
+                                   const Bytes& bytes) {
         const fs::path copy = temp_->file(name);
         // Links to the unpacked files: rarpack stores a link to a file as the file.
         std::error_code error;
@@ -83,17 +72,15 @@ class BadInput : public ::testing::Test {
                 fs::create_symlink(file.path(), to, error);
         }
         fs::remove(copy / entry, error);
-        writeFile(copy / entry, bytes);
+        writeFile((copy / entry).string(), bytes);
         const std::string archive = temp_->file(name + ".rar");
         const auto packed = testsupport::runCommand(std::string(RARPACK) + " a -m0 " + archive +
                                                     " " + copy.string() + " 2>&1");
         EXPECT_EQ(packed.status, 0) << packed.out;
         return archive;
     }
-    static std::vector<char> original(const std::string& entry) {
-        return readFile(fs::path(tree()) / entry);
-    }
-    static std::vector<char> cut(std::vector<char> bytes, size_t size) {
+    static Bytes original(const std::string& entry) { return readFile(tree() + "/" + entry); }
+    static Bytes cut(Bytes bytes, size_t size) {
         bytes.resize(size);
         return bytes;
     }
@@ -103,14 +90,14 @@ class BadInput : public ::testing::Test {
 
 testsupport::TempDir* BadInput::temp_ = nullptr;
 
-std::vector<char> text(const std::string& s) {
-    return std::vector<char>(s.begin(), s.end());
+Bytes text(const std::string& s) {
+    return Bytes(s.begin(), s.end());
 }
 
 TEST_F(BadInput, DamagedAssetsInAGoodArchive) {
     // data.rar with one block header's size below the least a header has: the walk through
     // the archive cannot go on, so the archive as a whole is refused.
-    std::vector<char> header = readFile(PALISADE_DATA);
+    Bytes header = readFile(PALISADE_DATA);
     {
         rar::MemorySource source(header.data(), header.size());
         rar::ArchiveWalker walker(source);
@@ -292,7 +279,7 @@ TEST_F(BadInput, AFullDiskLeavesNoCutOffFile) {
     EXPECT_FALSE(fs::exists(runs[1].dir + "/audio.wav"));
     int frames = 0;
     for (const auto& entry : fs::directory_iterator(runs[1].dir)) {
-        EXPECT_TRUE(wholePng(entry.path())) << entry.path();
+        EXPECT_TRUE(wholePng(entry.path().string())) << entry.path();
         ++frames;
     }
     EXPECT_GT(frames, 0);

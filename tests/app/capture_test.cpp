@@ -23,10 +23,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::vector<char> readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<char>(std::istreambuf_iterator<char>(in), {});
-}
+using testsupport::countOf;
+using testsupport::readFile;
+using testsupport::writeFile;
 
 testsupport::ToolRun runWithData(const std::string& data, const std::string& arguments) {
     // A real-time run that does not stop by itself is ended (status 124).
@@ -39,12 +38,6 @@ int runPalisade(const std::string& arguments) {
     return runWithData(PALISADE_DATA, arguments).status;
 }
 
-size_t countOf(const std::string& text, const std::string& part) {
-    size_t n = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
-    return n;
-}
-
 size_t filesIn(const fs::path& directory) {
     std::error_code missing;
     return static_cast<size_t>(std::distance(fs::directory_iterator(directory, missing), {}));
@@ -52,8 +45,8 @@ size_t filesIn(const fs::path& directory) {
 
 // The production's archive with one byte of an entry's data changed: the entry fails its
 // check when read, the rest of the archive reads as before.
-std::vector<char> withDamagedEntry(const char* name) {
-    std::vector<char> bytes = readFile(PALISADE_DATA);
+std::vector<uint8_t> withDamagedEntry(const char* name) {
+    std::vector<uint8_t> bytes = readFile(PALISADE_DATA);
     rar::MemorySource source(bytes.data(), bytes.size());
     rar::ArchiveWalker walker(source);
     rar::FileHeader header;
@@ -67,24 +60,22 @@ std::vector<char> withDamagedEntry(const char* name) {
 }
 
 TEST(Capture, TwoRunsOfTheSameSpanAreIdentical) {
-    const fs::path base = fs::temp_directory_path() / "palisade_capture_test";
-    fs::remove_all(base);
+    testsupport::TempDir temp;
     const std::string span = " --window 160x120 --fps 25 --frames 6 --start-order 4";
-    ASSERT_EQ(runPalisade("--capture " + (base / "a").string() + span), 0);
-    ASSERT_EQ(runPalisade("--capture " + (base / "b").string() + span), 0);
+    ASSERT_EQ(runPalisade("--capture " + temp.file("a") + span), 0);
+    ASSERT_EQ(runPalisade("--capture " + temp.file("b") + span), 0);
 
     std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(base / "a"))
+    for (const auto& entry : fs::directory_iterator(temp.file("a")))
         names.push_back(entry.path().filename().string());
     EXPECT_EQ(names.size(), 7u);  // six frames and the sound
     for (const std::string& name : names) {
-        const auto a = readFile(base / "a" / name);
+        const auto a = readFile(temp.file("a/" + name));
         EXPECT_FALSE(a.empty()) << name;
-        EXPECT_EQ(a, readFile(base / "b" / name)) << name;
+        EXPECT_EQ(a, readFile(temp.file("b/" + name))) << name;
     }
     // The sound covers the six frames: 6 / 25 s of 16-bit stereo after a 44-byte header.
-    EXPECT_EQ(readFile(base / "a" / "audio.wav").size(), 44u + 44100 * 6 / 25 * 4);
-    fs::remove_all(base);
+    EXPECT_EQ(readFile(temp.file("a/audio.wav")).size(), 44u + 44100 * 6 / 25 * 4);
 }
 
 TEST(Capture, RefusesALockstepRunWithoutALength) {
@@ -110,10 +101,9 @@ TEST(Capture, ASecondCaptureIntoTheSameDirectoryReplacesTheFirst) {
 TEST(Capture, AnArchiveThatCannotBeReadStopsTheProgramWithItsNameAndReason) {
     testsupport::TempDir temp;
     std::ofstream(temp.file("text.rar")) << "This is not an archive at all.\n";
-    std::vector<char> cut = readFile(PALISADE_DATA);
+    std::vector<uint8_t> cut = readFile(PALISADE_DATA);
     cut.resize(cut.size() / 2);
-    std::ofstream(temp.file("cut.rar"), std::ios::binary)
-        .write(cut.data(), std::streamsize(cut.size()));
+    writeFile(temp.file("cut.rar"), cut);
     const struct {
         std::string path, reason;
     } cases[] = {{temp.file("nothere.rar"), "no such file"},
@@ -135,10 +125,10 @@ TEST(Capture, AnArchiveThatCannotBeReadStopsTheProgramWithItsNameAndReason) {
 
 TEST(Capture, ADamagedTextureIsReportedOnceAndTheRunEndsWithStatusOne) {
     testsupport::TempDir temp;
-    const std::vector<char> damaged = withDamagedEntry("textures\\noise.png");
+    const std::vector<uint8_t> damaged = withDamagedEntry("textures\\noise.png");
     ASSERT_FALSE(damaged.empty());
     const std::string archive = temp.file("damaged.rar");
-    std::ofstream(archive, std::ios::binary).write(damaged.data(), std::streamsize(damaged.size()));
+    writeFile(archive, damaged);
     // Ten seconds of the tube flight, which binds the texture on every frame.
     const std::string dir = temp.file("frames");
     const auto run =

@@ -36,17 +36,15 @@ TEST(EffectViewer, RefusesAnUnknownNameWithTheList) {
 }
 
 TEST(EffectViewer, EveryEffectDrawsWithItsAssets) {
-    const fs::path base = fs::temp_directory_path() / "palisade_effect_viewer_test";
+    testsupport::TempDir temp;
     for (int i = 0; i < effectCount(); ++i) {
         const std::string name = effectAt(i).name;
-        fs::remove_all(base);
         const testsupport::ToolRun run = runPalisade(
-            "--effect " + name + " --window 160x120 --frames 2 --capture " + base.string());
+            "--effect " + name + " --window 160x120 --frames 2 --capture " + temp.file(name));
         EXPECT_EQ(run.status, 0) << name;
         EXPECT_EQ(run.out.find("not found"), std::string::npos) << name << ": " << run.out;
-        EXPECT_TRUE(fs::exists(base / "frame00001.png")) << name;
+        EXPECT_TRUE(fs::exists(temp.file(name + "/frame00001.png"))) << name;
     }
-    fs::remove_all(base);
 }
 
 }  // namespace

@@ -67,26 +67,22 @@ class MainLoopTest : public testsupport::GlTest {
     }
 };
 
-TEST_F(MainLoopTest, EscapeEndsTheLoopOnTheNextIteration) {
-    MainLoop loop(g_demoWindow, recordFrame);
-    loop.start();
-    runFor(loop, 3);
-    EXPECT_EQ(g_log.times.size(), 3u);
-    post(platform::EventKind::KeyDown, platform::KeyEscape);
-    EXPECT_TRUE(loop.iterate());   // takes the key, posts the quit
-    EXPECT_FALSE(loop.iterate());  // takes the quit
-    EXPECT_EQ(g_log.times.size(), 3u);
-    EXPECT_FALSE(loop.iterate());
-}
-
-TEST_F(MainLoopTest, CloseBoxBehavesLikeEscape) {
-    MainLoop loop(g_demoWindow, recordFrame);
-    loop.start();
-    post(platform::EventKind::CloseRequested);
-    EXPECT_TRUE(loop.iterate());
-    EXPECT_FALSE(loop.iterate());
-    EXPECT_TRUE(g_log.times.empty());
-    EXPECT_NE(g_demoWindow.window, nullptr);  // the loop never destroys the window
+TEST_F(MainLoopTest, EscapeAndTheCloseBoxEndTheLoopOnTheNextIteration) {
+    for (const platform::EventKind kind :
+         {platform::EventKind::KeyDown, platform::EventKind::CloseRequested}) {
+        g_log = FrameLog{};
+        MainLoop loop(g_demoWindow, recordFrame);
+        loop.start();
+        runFor(loop, 3);
+        EXPECT_EQ(g_log.times.size(), 3u);
+        post(kind,
+             kind == platform::EventKind::KeyDown ? platform::KeyEscape : platform::KeyUnknown);
+        EXPECT_TRUE(loop.iterate());   // takes the event, posts the quit
+        EXPECT_FALSE(loop.iterate());  // takes the quit
+        EXPECT_EQ(g_log.times.size(), 3u);
+        EXPECT_FALSE(loop.iterate());
+        EXPECT_NE(g_demoWindow.window, nullptr);  // the loop never destroys the window
+    }
 }
 
 TEST_F(MainLoopTest, OtherKeysAndEventsOnlyDelayFrames) {

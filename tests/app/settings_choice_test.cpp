@@ -50,93 +50,43 @@ TEST(SettingsChoice, IndexOutsideTheListAndAnUncheckedBoxChangeNothing) {
 
 struct KeyCase {
     const char* name;
-    std::vector<K> keys;
+    const char* keys;         // t tab, b back-tab, u d l r arrows, s space, e enter, x escape
     SettingsOutcome outcome;  // of the last key
     int resolution;
     bool fullscreen;
     bool sixteenBits;
 };
 
+K keyFor(char c) {
+    static const std::string letters = "tbudlrsex";
+    const K keys[] = {K::Tab,   K::BackTab, K::Up,    K::Down,  K::Left,
+                      K::Right, K::Space,   K::Enter, K::Escape};
+    const size_t at = letters.find(c);
+    EXPECT_NE(at, std::string::npos) << c;
+    return at == std::string::npos ? K::Escape : keys[at];
+}
+
 TEST(SettingsKeyboard, KeysMoveFocusAndChangeControls) {
+    using O = SettingsOutcome;
     const KeyCase cases[] = {
-        {"enter at once is OK", {K::Enter}, SettingsOutcome::Ok, 0, false, false},
-        {"escape is cancel",
-         {K::Tab, K::Down, K::Escape},
-         SettingsOutcome::Cancel,
-         1,
-         false,
-         false},
-        {"arrows without focus do nothing",
-         {K::Down, K::Space, K::Up},
-         SettingsOutcome::Open,
-         0,
-         false,
-         false},
-        {"list stops at its ends",
-         {K::Tab, K::Down, K::Down, K::Down, K::Right},
-         SettingsOutcome::Open,
-         2,
-         false,
-         false},
-        {"list back up",
-         {K::Tab, K::Down, K::Down, K::Up, K::Left, K::Up},
-         SettingsOutcome::Open,
-         0,
-         false,
-         false},
-        {"space toggles the box",
-         {K::Tab, K::Tab, K::Space, K::Space, K::Space},
-         SettingsOutcome::Open,
-         0,
-         true,
-         false},
-        {"arrows flip the depth",
-         {K::Tab, K::Tab, K::Tab, K::Down},
-         SettingsOutcome::Open,
-         0,
-         false,
-         true},
-        {"depth flips back",
-         {K::Tab, K::Tab, K::Tab, K::Left, K::Right},
-         SettingsOutcome::Open,
-         0,
-         false,
-         false},
-        {"everything then enter",
-         {K::Tab, K::Down, K::Down, K::Tab, K::Space, K::Tab, K::Up, K::Enter},
-         SettingsOutcome::Ok,
-         2,
-         true,
-         true},
-        {"space on OK",
-         {K::Tab, K::Tab, K::Tab, K::Tab, K::Space},
-         SettingsOutcome::Ok,
-         0,
-         false,
-         false},
-        {"enter on Cancel cancels",
-         {K::BackTab, K::Enter},
-         SettingsOutcome::Cancel,
-         0,
-         false,
-         false},
-        {"tab wraps to the list",
-         {K::BackTab, K::Tab, K::Down},
-         SettingsOutcome::Open,
-         1,
-         false,
-         false},
-        {"space on the list does nothing",
-         {K::Tab, K::Space},
-         SettingsOutcome::Open,
-         0,
-         false,
-         false},
+        {"enter at once is OK", "e", O::Ok, 0, false, false},
+        {"escape is cancel", "tdx", O::Cancel, 1, false, false},
+        {"arrows without focus do nothing", "dsu", O::Open, 0, false, false},
+        {"list stops at its ends", "tdddr", O::Open, 2, false, false},
+        {"list back up", "tddulu", O::Open, 0, false, false},
+        {"space toggles the box", "ttsss", O::Open, 0, true, false},
+        {"arrows flip the depth", "tttd", O::Open, 0, false, true},
+        {"depth flips back", "tttlr", O::Open, 0, false, false},
+        {"everything then enter", "tddtstue", O::Ok, 2, true, true},
+        {"space on OK", "tttts", O::Ok, 0, false, false},
+        {"enter on Cancel cancels", "be", O::Cancel, 0, false, false},
+        {"tab wraps to the list", "btd", O::Open, 1, false, false},
+        {"space on the list does nothing", "ts", O::Open, 0, false, false},
     };
     for (const KeyCase& c : cases) {
         SettingsDialogState state;
         SettingsOutcome outcome = SettingsOutcome::Open;
-        for (const K key : c.keys) outcome = state.press(key);
+        for (const char* k = c.keys; *k; ++k) outcome = state.press(keyFor(*k));
         EXPECT_EQ(outcome, c.outcome) << c.name;
         EXPECT_EQ(state.choice.resolution, c.resolution) << c.name;
         EXPECT_EQ(state.choice.fullscreen, c.fullscreen) << c.name;

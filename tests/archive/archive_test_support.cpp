@@ -19,11 +19,11 @@ uint32_t crcOf(const Bytes& b) {
 // ---------------------------------------------------------------------------------------
 // archives assembled by hand
 
-static void put16(Bytes& b, size_t at, uint16_t v) {
+void put16(Bytes& b, size_t at, uint16_t v) {
     b[at] = static_cast<uint8_t>(v);
     b[at + 1] = static_cast<uint8_t>(v >> 8);
 }
-static void put32(Bytes& b, size_t at, uint32_t v) {
+void put32(Bytes& b, size_t at, uint32_t v) {
     for (int i = 0; i < 4; ++i) b[at + i] = static_cast<uint8_t>(v >> (8 * i));
 }
 
@@ -191,11 +191,15 @@ void StreamBuilder::writeLengths(bool audio, unsigned channels, const uint8_t* l
                                 codes_ + c * kAudioSymbols);
 }
 
-void StreamBuilder::lzTables() {
-    uint8_t lengths[kLzLengthCount];
-    std::memset(lengths, 9, kMainSymbols);
+void flatLzLengths(uint8_t* lengths, uint8_t mainBits) {
+    std::memset(lengths, mainBits, kMainSymbols);
     std::memset(lengths + kMainSymbols, 6, kDistSymbols);
     std::memset(lengths + kMainSymbols + kDistSymbols, 5, kRepLenSymbols);
+}
+
+void StreamBuilder::lzTables() {
+    uint8_t lengths[kLzLengthCount];
+    flatLzLengths(lengths);
     lzTables(lengths);
 }
 
@@ -318,6 +322,16 @@ struct PlainChannel {
 };
 
 }  // namespace
+
+unsigned referenceSymbol(const uint8_t* lengths, unsigned n, uint32_t bits16, unsigned* used) {
+    PlainTable table;
+    table.build(lengths, n);
+    const Bytes bytes = {static_cast<uint8_t>(bits16 >> 8), static_cast<uint8_t>(bits16), 0, 0};
+    PlainBits in{bytes};
+    const unsigned symbol = in.decode(table);
+    *used = static_cast<unsigned>(in.pos);
+    return symbol;
+}
 
 bool referenceDecode(const Bytes& stream, uint32_t size, Bytes* out) {
     Bytes padded = stream;

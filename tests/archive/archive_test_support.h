@@ -38,6 +38,10 @@ RawEntry storedEntry(const std::string& name, const Bytes& data);
 RawEntry packedEntry(const std::string& name, const Bytes& stream, const Bytes& data,
                      bool solid = false);
 
+// Little-endian fields written into b at the offset.
+void put16(Bytes& b, size_t at, uint16_t v);
+void put32(Bytes& b, size_t at, uint32_t v);
+
 Bytes mainHeader(bool solid);
 Bytes fileBlock(const RawEntry& e);
 Bytes rawArchive(const std::vector<RawEntry>& entries, bool solid = false);
@@ -64,6 +68,9 @@ std::vector<std::string> listNames(const Bytes& archive);
 // Tables where every symbol has a code: main symbols 9 bits, distances 6, repeat lengths 5,
 // audio symbols 9. Table headers use a flat 5-bit code for the code lengths, so the stream
 // shape depends on nothing in the encoder.
+// The code lengths lzTables() writes, with main symbols of mainBits bits.
+void flatLzLengths(uint8_t* lengths, uint8_t mainBits = 9);
+
 class StreamBuilder {
   public:
     StreamBuilder();
@@ -99,6 +106,9 @@ class StreamBuilder {
 // masked copies and a zero-filled window, as documented. False when the stream runs past its
 // end or produces more than size bytes.
 bool referenceDecode(const Bytes& stream, uint32_t size, Bytes* out);
+// The symbol that search finds for the 16 bits (first bit highest) with those code lengths, and
+// the bits it takes.
+unsigned referenceSymbol(const uint8_t* lengths, unsigned n, uint32_t bits16, unsigned* used);
 
 // ---- test data ----
 

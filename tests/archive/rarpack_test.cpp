@@ -95,15 +95,10 @@ class Rarpack : public ::testing::Test {
 TEST_F(Rarpack, HelpAndUsageErrors) {
     EXPECT_EQ(run("--help"), 0);
     EXPECT_NE(readText("out.txt").find("rarpack a [-m0] [-s] [-mm]"), std::string::npos);
-    EXPECT_EQ(run(""), 2);
-    EXPECT_EQ(run("z archive.rar"), 2);
-    EXPECT_EQ(run("x"), 2);
-    EXPECT_EQ(run("x -q archive.rar"), 2);
-    EXPECT_EQ(run("x archive.rar one two"), 2);
-    EXPECT_EQ(run("a archive.rar"), 2);
-    EXPECT_EQ(run("a -q archive.rar tree"), 2);
-    EXPECT_EQ(run("a --mtime=soon archive.rar tree"), 2);
-    EXPECT_EQ(run("p archive.rar"), 2);
+    for (const char* args :
+         {"", "z archive.rar", "x", "x -q archive.rar", "x archive.rar one two", "a archive.rar",
+          "a -q archive.rar tree", "a --mtime=soon archive.rar tree", "p archive.rar"})
+        EXPECT_EQ(run(args), 2) << args;
     EXPECT_NE(readText("err.txt").find("Usage"), std::string::npos);
     EXPECT_FALSE(fs::exists(path("archive.rar")));
 }

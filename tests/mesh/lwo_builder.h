@@ -9,13 +9,20 @@
 
 namespace lwo {
 
+// A layer of three points in the z = 0 plane and triangles over them; no tags, no surfaces.
+inline Bytes bareLayer(uint16_t number = 0, const std::vector<Tri>& triangles = {{0, 1, 2}}) {
+    Bytes c;
+    c.chunk("LAYR", layr(number));
+    c.chunk("PNTS", pnts({{0, 1, 0}, {1, -1, 0}, {-1, -1, 0}}));
+    c.chunk("POLS", pols(triangles));
+    return c;
+}
+
 // One layer with a triangle in the z = 0 plane and one surface.
 inline Bytes oneTriangle(float smoothing = 0.0f) {
     Bytes c;
     c.chunk("TAGS", Bytes().s0("Default"));
-    c.chunk("LAYR", layr(0));
-    c.chunk("PNTS", pnts({{0, 1, 0}, {1, -1, 0}, {-1, -1, 0}}));
-    c.chunk("POLS", pols({{0, 1, 2}}));
+    c.raw(bareLayer());
     c.chunk("PTAG", ptag({{0, 0}}));
     c.chunk("SURF", surf("Default", Bytes().sub("SMAN", Bytes().f4(smoothing))));
     return c;

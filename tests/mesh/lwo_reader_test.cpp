@@ -390,11 +390,8 @@ Bytes patchLayer(uint16_t number, const char* kind) {
 
 std::vector<ModellerCase> modellerCases() {
     std::vector<ModellerCase> cases;
-    Bytes triangles;
-    triangles.chunk("LAYR", lwo::layr(0));
-    triangles.chunk("PNTS", lwo::pnts({{0, 1, 0}, {1, -1, 0}, {-1, -1, 0}}));
-    triangles.chunk("POLS", lwo::pols({{0, 1, 2}, {2, 1, 0}}));
-    cases.push_back({"triangles without any surface", triangles, LwoStatus::Ok, 2, ""});
+    cases.push_back({"triangles without any surface", lwo::bareLayer(0, {{0, 1, 2}, {2, 1, 0}}),
+                     LwoStatus::Ok, 2, ""});
     {
         Bytes c;
         c.chunk("TAGS", Bytes().s0("Default"));
@@ -456,9 +453,7 @@ TEST(LwoReader, ModellerFilesLoadOrAreRefusedForTheirReason) {
 TEST(LwoReader, AnObjectWithoutSurfacesGetsTheDefaultOne) {
     Bytes c;
     c.chunk("TAGS", Bytes().s0("Body").s0("Trim"));
-    c.chunk("LAYR", lwo::layr(0));
-    c.chunk("PNTS", lwo::pnts({{0, 1, 0}, {1, -1, 0}, {-1, -1, 0}}));
-    c.chunk("POLS", lwo::pols({{0, 1, 2}, {2, 1, 0}}));
+    c.raw(lwo::bareLayer(0, {{0, 1, 2}, {2, 1, 0}}));
     c.chunk("PTAG", lwo::ptag({{1, 1}}));
     Mesh mesh;
     ASSERT_EQ(readInto(mesh, lwo::file(c)), LwoStatus::Ok);

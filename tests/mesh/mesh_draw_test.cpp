@@ -112,12 +112,8 @@ TEST_F(MeshDraw, PositiveSmoothingSharesNormalsAtCommonPoints) {
 
 // An object saved without any surface is loaded and drawn with a default one, lit.
 TEST_F(MeshDraw, AnObjectWithoutSurfacesIsDrawnWithTheDefaultOne) {
-    Bytes c;
-    c.chunk("LAYR", lwo::layr(0));
-    c.chunk("PNTS", lwo::pnts({{0, 1, 0}, {1, -1, 0}, {-1, -1, 0}}));
-    c.chunk("POLS", lwo::pols({{0, 1, 2}}));
     Mesh mesh;
-    ASSERT_TRUE(load(mesh, c));
+    ASSERT_TRUE(load(mesh, lwo::bareLayer()));
     lightFromTheRight();
     mesh.draw(0, false, true);
     // Facing the viewer, lit at 45 degrees.
@@ -126,10 +122,7 @@ TEST_F(MeshDraw, AnObjectWithoutSurfacesIsDrawnWithTheDefaultOne) {
 }
 
 TEST_F(MeshDraw, DegenerateTrianglesDoNotSpoilSmoothNormals) {
-    Bytes c;
-    c.chunk("LAYR", lwo::layr(0));
-    c.chunk("PNTS", lwo::pnts({{0, 1, 0}, {1, -1, 0}, {-1, -1, 0}}));
-    c.chunk("POLS", lwo::pols({{0, 1, 2}, {0, 0, 1}}));
+    Bytes c = lwo::bareLayer(0, {{0, 1, 2}, {0, 0, 1}});
     c.chunk("SURF", lwo::surf("s", Bytes().sub("SMAN", Bytes().f4(1))));
     Mesh mesh;
     ASSERT_TRUE(load(mesh, c));
@@ -140,13 +133,8 @@ TEST_F(MeshDraw, DegenerateTrianglesDoNotSpoilSmoothNormals) {
 }
 
 TEST_F(MeshDraw, LayersAfterAGapGetNoListsAndDrawingThemDrawsNothing) {
-    Bytes c;
-    c.chunk("LAYR", lwo::layr(0));
-    c.chunk("PNTS", lwo::pnts({{0, 1, 0}, {1, -1, 0}, {-1, -1, 0}}));
-    c.chunk("POLS", lwo::pols({{0, 1, 2}}));
-    c.chunk("LAYR", lwo::layr(2));
-    c.chunk("PNTS", lwo::pnts({{0, 1, 0}, {1, -1, 0}, {-1, -1, 0}}));
-    c.chunk("POLS", lwo::pols({{0, 1, 2}}));
+    Bytes c = lwo::bareLayer(0);
+    c.raw(lwo::bareLayer(2));
     c.chunk("SURF", lwo::surf("a"));
     c.chunk("SURF", lwo::surf("b"));
     Mesh mesh;
@@ -190,22 +178,10 @@ Bytes uvMapped(uint16_t projection) {
     c.chunk("LAYR", lwo::layr(0));
     c.chunk("PNTS", lwo::pnts({{-1, 1, 0}, {1, 1, 0}, {1, -1, 0}, {-1, -1, 0}}));
     c.chunk("POLS", lwo::pols({{0, 1, 2}, {0, 2, 3}}));
-    c.chunk("VMAP", Bytes()
-                        .id("TXUV")
-                        .u2(2)
-                        .s0("UV")
-                        .u2(0)
-                        .f4(0.25f)
-                        .f4(0.5f)
-                        .u2(1)
-                        .f4(0.75f)
-                        .f4(0.5f)
-                        .u2(2)
-                        .f4(0.75f)
-                        .f4(0.5f)
-                        .u2(3)
-                        .f4(0.25f)
-                        .f4(0.5f));
+    Bytes uv = Bytes().id("TXUV").u2(2).s0("UV");
+    for (uint16_t point = 0; point < 4; ++point)
+        uv.u2(point).f4(point % 3 ? 0.75f : 0.25f).f4(0.5f);
+    c.chunk("VMAP", uv);
     c.chunk("SURF", lwo::surf("Glow", Bytes().sub("BLOK", block)));
     return c;
 }

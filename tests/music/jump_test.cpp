@@ -5,8 +5,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <thread>
 
@@ -14,6 +12,7 @@
 #include "music/music_player.h"
 #include "platform/platform.h"
 #include "tests/music/test_songs.h"
+#include "tests/support/test_support.h"
 
 using namespace testsongs;
 
@@ -45,9 +44,7 @@ std::vector<uint8_t> crossingSong() {
 }
 
 std::vector<uint8_t> productionSong() {
-    std::ifstream in(PALISADE_MUSIC_MODULE, std::ios::binary);
-    return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)),
-                                std::istreambuf_iterator<char>());
+    return testsupport::readFile(PALISADE_MUSIC_MODULE);
 }
 
 struct Played {

@@ -1,15 +1,10 @@
 // The player around the sync: spectrum, stream mode, failures, silent and device output.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <chrono>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <future>
-#include <iterator>
 #include <string>
 #include <thread>
 
@@ -43,21 +38,15 @@ int loudestBand(const float* bands) {
 }
 
 // A WAV file in memory, written through the program's own writer.
-std::vector<unsigned char> wavBytes(const std::vector<float>& interleaved, int channels, int rate) {
-    char path[] = "/tmp/palisade-music-XXXXXX";
-    const int fd = mkstemp(path);
-    if (fd < 0) return {};
-    close(fd);
+std::vector<uint8_t> wavBytes(const std::vector<float>& interleaved, int channels, int rate) {
+    testsupport::TempDir temp;
+    const std::string path = temp.file("a.wav");
     WavFile wav;
-    std::vector<unsigned char> bytes;
-    if (wav.open(path, rate, channels) &&
-        wav.write(interleaved.data(), static_cast<int64_t>(interleaved.size()) / channels) &&
-        wav.close()) {
-        std::ifstream in(path, std::ios::binary);
-        bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
-    std::remove(path);
-    return bytes;
+    if (!wav.open(path.c_str(), rate, channels) ||
+        !wav.write(interleaved.data(), static_cast<int64_t>(interleaved.size()) / channels) ||
+        !wav.close())
+        return {};
+    return testsupport::readFile(path);
 }
 
 class Lockstep : public ::testing::Test {
@@ -130,7 +119,7 @@ TEST_F(Lockstep, StreamPlaysAGeneratedWavAsMono) {
         stereo.push_back(v);
         stereo.push_back(v);
     }
-    const std::vector<unsigned char> wav = wavBytes(stereo, 2, kRate);
+    const std::vector<uint8_t> wav = wavBytes(stereo, 2, kRate);
     ASSERT_FALSE(wav.empty());
     ASSERT_TRUE(player.openMemory(wav.data(), wav.size(), true));
     EXPECT_TRUE(player.isStream());
@@ -156,7 +145,7 @@ TEST_F(Lockstep, StreamPlaysAGeneratedWavAsMono) {
 TEST_F(Lockstep, StreamAtAnotherRateIsResampled) {
     // Half a second at 22050 Hz lasts half a second at 44100 Hz too.
     const std::vector<float> tone = sine(500, 11025, 0.5, 22050);
-    const std::vector<unsigned char> wav = wavBytes(tone, 1, 22050);
+    const std::vector<uint8_t> wav = wavBytes(tone, 1, 22050);
     ASSERT_TRUE(player.openMemory(wav.data(), wav.size(), true));
     ASSERT_TRUE(player.play());
     std::vector<float> pcm;

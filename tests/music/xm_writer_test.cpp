@@ -4,13 +4,11 @@
 #include <libopenmpt/libopenmpt.h>
 
 #include <cmath>
-#include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include "music/xm_writer.h"
 #include "tests/music/test_songs.h"
+#include "tests/support/test_support.h"
 
 namespace {
 
@@ -179,13 +177,9 @@ TEST(XmWriter, VolumeEnvelopesShapeTheNote) {
 
 TEST(XmWriter, WritesFiles) {
     const xm::Module m = emptySong(2, 1);
-    const std::string path = ::testing::TempDir() + "palisade-writer-test.xm";
-    ASSERT_TRUE(xm::writeFile(m, path.c_str()));
-    std::ifstream in(path, std::ios::binary);
-    const std::vector<uint8_t> onDisk((std::istreambuf_iterator<char>(in)),
-                                      std::istreambuf_iterator<char>());
-    EXPECT_EQ(onDisk, testsongs::bytesOf(m));
-    std::remove(path.c_str());
+    testsupport::TempDir temp;
+    ASSERT_TRUE(xm::writeFile(m, temp.file("w.xm").c_str()));
+    EXPECT_EQ(testsupport::readFile(temp.file("w.xm")), testsongs::bytesOf(m));
     std::string error;
     EXPECT_FALSE(xm::writeFile(m, "/nonexistent-dir/x.xm", &error));
     EXPECT_FALSE(error.empty());

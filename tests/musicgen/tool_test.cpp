@@ -7,9 +7,7 @@
 #include <sys/wait.h>
 
 #include <cmath>
-#include <cstdio>
 #include <fstream>
-#include <iterator>
 #include <string>
 
 #include "tools/musicgen/arranger.h"
@@ -24,16 +22,9 @@ ToolRun musicgen(const std::string& arguments) {
     return testsupport::runCommand(std::string(MUSICGEN_PATH) + " " + arguments + " 2>&1");
 }
 
-std::string writeText(const char* name, const std::string& text) {
-    const std::string path = ::testing::TempDir() + name;
-    std::ofstream(path, std::ios::binary) << text;
-    return path;
-}
-
-std::vector<uint8_t> readBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)),
-                                std::istreambuf_iterator<char>());
+std::string writeText(const testsupport::TempDir& temp, const char* name, const std::string& text) {
+    std::ofstream(temp.file(name), std::ios::binary) << text;
+    return temp.file(name);
 }
 
 const char kSmallScore[] =
@@ -49,16 +40,16 @@ TEST(MusicgenTool, WritesTheModuleAndExplainsFailures) {
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("Usage: musicgen"), std::string::npos);
 
-    const std::string score = writeText("tool.score", kSmallScore);
-    const std::string out = ::testing::TempDir() + "tool.xm";
-    std::remove(out.c_str());
+    testsupport::TempDir temp;
+    const std::string score = writeText(temp, "tool.score", kSmallScore);
+    const std::string out = temp.file("tool.xm");
     ASSERT_EQ(musicgen("--out " + out + " " + score).status, 0);
     std::vector<uint8_t> expected;
     std::string error;
     ASSERT_TRUE(generateModule(score, expected, error)) << error;
-    EXPECT_EQ(readBytes(out), expected);
+    EXPECT_EQ(testsupport::readFile(out), expected);
 
-    const std::string bad = writeText("bad.score", std::string(kSmallScore) + "order a b\n");
+    const std::string bad = writeText(temp, "bad.score", std::string(kSmallScore) + "order a b\n");
     const ToolRun refused = musicgen("--out " + out + " " + bad);
     EXPECT_EQ(refused.status, 1);
     EXPECT_NE(refused.out.find("bad.score:7: the order list names pattern 'b'"), std::string::npos)
@@ -72,7 +63,8 @@ TEST(MusicgenTool, WritesTheModuleAndExplainsFailures) {
 }
 
 TEST(MusicgenTool, StatsReportLengthLevelsAndSync) {
-    const std::string score = writeText("stats.score", kSmallScore);
+    testsupport::TempDir temp;
+    const std::string score = writeText(temp, "stats.score", kSmallScore);
     const ToolRun stats = musicgen("--stats " + score);
     ASSERT_EQ(stats.status, 0) << stats.out;
     // Two orders of 64 rows at tempo 125, speed 6: 2 x 7.68 s.
@@ -106,7 +98,8 @@ TEST(Spectrogram, ToneLandsOnItsRowAndThePictureKeepsItsWayUp) {
     EXPECT_LT(brightness(48, expectedRow), brightness(16, expectedRow) / 4);  // silence after
 
     // Written and read back, the top row stays on top.
-    const std::string path = ::testing::TempDir() + "spectrogram.png";
+    testsupport::TempDir temp;
+    const std::string path = temp.file("spectrogram.png");
     std::string error;
     ASSERT_TRUE(writePng(p, path, error)) << error;
     ilInit();

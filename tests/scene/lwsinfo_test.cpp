@@ -1,7 +1,3 @@
-#include <stdlib.h>
-#include <unistd.h>
-
-#include <cstdio>
 #include <fstream>
 #include <string>
 
@@ -16,21 +12,9 @@ using testsupport::ToolRun;
 
 class LwsInfo : public ::testing::Test {
   protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/lwsinfo-test-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir_ = pattern;
-    }
-    void TearDown() override {
-        for (const std::string& file : files_) std::remove(file.c_str());
-        rmdir(dir_.c_str());
-    }
-
     std::string write(const std::string& name, const std::string& text) {
-        const std::string path = dir_ + "/" + name;
-        std::ofstream(path, std::ios::binary) << text;
-        files_.push_back(path);
-        return path;
+        std::ofstream(temp_.file(name), std::ios::binary) << text;
+        return temp_.file(name);
     }
 
     static ToolRun lwsinfo(const std::string& arguments) {
@@ -38,8 +22,7 @@ class LwsInfo : public ::testing::Test {
     }
 
   private:
-    std::string dir_;
-    std::vector<std::string> files_;
+    testsupport::TempDir temp_;
 };
 
 TEST_F(LwsInfo, PrintsItemsParentsMotionAndTree) {

@@ -43,6 +43,13 @@ struct ToolRun {
 };
 ToolRun runCommand(const std::string& command);
 
+// A whole file's bytes; empty when it cannot be read.
+std::vector<uint8_t> readFile(const std::string& path);
+// Writes the bytes over the file; false when it cannot.
+bool writeFile(const std::string& path, const std::vector<uint8_t>& bytes);
+// How often part occurs in text, overlaps included.
+size_t countOf(const std::string& text, const std::string& part);
+
 // Makes (or resizes) the one offscreen OpenGL context of this test binary through the
 // program's own window object, g_demoWindow. False when no context can be had.
 bool ensureGlContext(int width = 640, int height = 480);
