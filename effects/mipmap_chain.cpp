@@ -2,18 +2,39 @@
 
 #include <GL/gl.h>
 
+#include <cstdint>
+#include <cstring>
+
+namespace {
+
+// (a + b + 1) >> 1 of each of the four bytes at once: the bytes' bits in either, less half of
+// those in only one (masked so that no bit crosses into the byte below).
+inline uint32_t averageRoundingUp(uint32_t a, uint32_t b) {
+    return (a | b) - (((a ^ b) & 0xFEFEFEFEu) >> 1);
+}
+
+inline uint32_t texelAt(const unsigned char* p) {
+    uint32_t t;
+    std::memcpy(&t, p, 4);
+    return t;
+}
+
+}  // namespace
+
 void halveImage(const unsigned char* src, int size, unsigned char* dst) {
     const int half = size / 2;
-    const int rowBytes = size * 4;
+    const size_t rowBytes = static_cast<size_t>(size) * 4;
     for (int y = 0; y < half; ++y) {
         const unsigned char* top = src + 2 * y * rowBytes;
         const unsigned char* bottom = top + rowBytes;
-        unsigned char* out = dst + y * half * 4;
-        for (int x = 0; x < half * 4; ++x) {
-            const int k = (x & ~3) * 2 + (x & 3);  // channel x & 3 of the block's left texel
-            const int upper = (top[k] + top[k + 4] + 1) >> 1;
-            const int lower = (bottom[k] + bottom[k + 4] + 1) >> 1;
-            out[x] = static_cast<unsigned char>((upper + lower + 1) >> 1);
+        unsigned char* out = dst + static_cast<size_t>(y) * half * 4;
+        for (int x = 0; x < half; ++x) {
+            const uint32_t upper =
+                averageRoundingUp(texelAt(top + 8 * x), texelAt(top + 8 * x + 4));
+            const uint32_t lower =
+                averageRoundingUp(texelAt(bottom + 8 * x), texelAt(bottom + 8 * x + 4));
+            const uint32_t texel = averageRoundingUp(upper, lower);
+            std::memcpy(out + 4 * x, &texel, 4);
         }
     }
 }
