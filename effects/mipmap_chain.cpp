@@ -39,19 +39,24 @@ void halveImage(const unsigned char* src, int size, unsigned char* dst) {
     }
 }
 
-void uploadWithMipmaps(unsigned target, const unsigned char* level0, int size,
-                       unsigned char* scratch) {
-    glTexSubImage2D(target, 0, 0, 0, size, size, GL_RGBA, GL_UNSIGNED_BYTE, level0);
-    // Level 1 fills the first quarter of scratch; the smaller levels alternate between the
-    // rest and that quarter, so a level is never written over the one it is halved from.
-    const unsigned char* source = level0;
-    unsigned char* areas[2] = {scratch, scratch + size * size};
-    int level = 0;
+size_t mipmapChainBytes(int size) {
+    size_t bytes = 0;
+    for (int s = size; s >= 1; s /= 2) bytes += static_cast<size_t>(s) * s * 4;
+    return bytes;
+}
+
+void buildMipmapChain(unsigned char* chain, int size) {
     for (int s = size; s > 1; s /= 2) {
-        unsigned char* out = areas[level & 1];
-        halveImage(source, s, out);
-        ++level;
-        glTexSubImage2D(target, level, 0, 0, s / 2, s / 2, GL_RGBA, GL_UNSIGNED_BYTE, out);
-        source = out;
+        unsigned char* next = chain + static_cast<size_t>(s) * s * 4;
+        halveImage(chain, s, next);
+        chain = next;
+    }
+}
+
+void uploadMipmapChain(unsigned target, const unsigned char* chain, int size) {
+    int level = 0;
+    for (int s = size; s >= 1; s /= 2) {
+        glTexSubImage2D(target, level++, 0, 0, s, s, GL_RGBA, GL_UNSIGNED_BYTE, chain);
+        chain += static_cast<size_t>(s) * s * 4;
     }
 }

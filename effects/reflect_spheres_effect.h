@@ -82,10 +82,15 @@ class ReflectSpheresEffect : public Effect {
 
   private:
     void drawScene(float time, bool withSky);
-    // Face face of item i's back map, drawn into the current viewport.
-    void drawReflectionPass(int i, int face);
+    // The items face face of item i sees, after frustum culling, into seen; their number.
+    // Leaves the frustum of that face.
+    int itemsSeen(int i, int face, ReflectedItem** seen);
+    // Face face of item i's back map, drawn into the current viewport: the sky and the seen
+    // items.
+    void drawReflectionPass(int i, int face, ReflectedItem* const* seen, int seenCount);
     GLUquadric* quadric_;
-    std::vector<unsigned char> face_;  // a face read back, then room for its smaller levels
+    // Mipmap chains: the face read back, then the sky alone of each face.
+    std::vector<unsigned char> chains_;
 };
 
 extern ReflectSpheresEffect g_reflectSpheres;

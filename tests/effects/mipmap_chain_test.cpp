@@ -1,6 +1,7 @@
 #include <GL/gl.h>
 #include <GL/glext.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -37,7 +38,7 @@ TEST(HalveImage, AveragesEachRowsPairFirstRoundingHalfUp) {
 // driver generated them: every level of every cube face the same bytes as the driver's.
 TEST_F(MipmapChain, MatchesTheDriversGeneratedLevels) {
     constexpr int kSize = 64;
-    std::vector<unsigned char> image(kSize * kSize * 4), scratch(kSize * kSize * 4);
+    std::vector<unsigned char> image(kSize * kSize * 4), chain(mipmapChainBytes(kSize));
     uint32_t x = 12345;
     for (unsigned char& b : image)
         b = static_cast<unsigned char>((x = x * 1103515245u + 12345u) >> 24);
@@ -56,7 +57,9 @@ TEST_F(MipmapChain, MatchesTheDriversGeneratedLevels) {
     glTexParameteri(GL_TEXTURE_CUBE_MAP_ARB, GL_GENERATE_MIPMAP_SGIS, GL_TRUE);
     glTexSubImage2D(face, 0, 0, 0, kSize, kSize, GL_RGBA, GL_UNSIGNED_BYTE, image.data());
     glBindTexture(GL_TEXTURE_CUBE_MAP_ARB, textures[1]);
-    uploadWithMipmaps(face, image.data(), kSize, scratch.data());
+    std::copy(image.begin(), image.end(), chain.begin());
+    buildMipmapChain(chain.data(), kSize);
+    uploadMipmapChain(face, chain.data(), kSize);
 
     for (int level = 0, s = kSize; s >= 1; ++level, s /= 2) {
         SCOPED_TRACE(level);

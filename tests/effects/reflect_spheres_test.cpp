@@ -60,14 +60,11 @@ Vector3 toVector(Dir d) {
 
 void fillCubeMap(const CubeMapTexture& map, const Colour (&colours)[6]) {
     glBindTexture(GL_TEXTURE_CUBE_MAP_ARB, map.texture);
-    std::vector<unsigned char> scratch(size_t(map.size) * map.size * 4);
+    std::vector<unsigned char> chain(mipmapChainBytes(map.size));
     for (int f = 0; f < 6; ++f) {
-        std::vector<unsigned char> texels;
-        for (int i = 0; i < map.size * map.size; ++i)
-            texels.insert(texels.end(), {(unsigned char)colours[f][0], (unsigned char)colours[f][1],
-                                         (unsigned char)colours[f][2], 255});
-        uploadWithMipmaps(GL_TEXTURE_CUBE_MAP_POSITIVE_X_ARB + f, texels.data(), map.size,
-                          scratch.data());
+        for (size_t i = 0; i < chain.size(); i += 4)
+            for (int c = 0; c < 4; ++c) chain[i + c] = c < 3 ? colours[f][c] : 255;
+        uploadMipmapChain(GL_TEXTURE_CUBE_MAP_POSITIVE_X_ARB + f, chain.data(), map.size);
     }
 }
 void fillCubeMap(const CubeMapTexture& map, const Colour& colour) {
