@@ -3,6 +3,7 @@
 #include <GL/gl.h>
 
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 #include "display/demo_window.h"
@@ -47,6 +48,17 @@ void beginCornerCapture(int size) {
 
 void copyCornerToTexture(unsigned target, int size) {
     glCopyTexSubImage2D(target, 0, 0, 0, 0, 0, cornerCopyWidth(size), cornerCopyHeight(size));
+}
+
+void readCorner(int size, unsigned char* out) {
+    const int width = cornerCopyWidth(size), height = cornerCopyHeight(size);
+    if (width < size || height < size) std::memset(out, 0, static_cast<size_t>(size) * size * 4);
+    if (width == 0 || height == 0) return;
+    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
+    glPixelStorei(GL_PACK_ROW_LENGTH, size);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, out);
+    glPopClientAttrib();
 }
 
 void endCornerCapture() {

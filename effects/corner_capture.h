@@ -19,6 +19,9 @@ void beginCornerCapture(int size);
 // limited to the part of the corner that lies inside the window: a window smaller than the
 // corner leaves the rest of the texture as it was instead of reading outside the framebuffer.
 void copyCornerToTexture(unsigned target, int size);
+// Reads the corner back into out (size x size RGBA texels, rows bottom-up): the same bytes a
+// copy into an RGBA texture would give, with the part outside the window as zeros.
+void readCorner(int size, unsigned char* out);
 // Full-window viewport, and the scissor test and box as they were before beginCornerCapture.
 void endCornerCapture();
 

@@ -2,11 +2,13 @@
 // a sky and the other spheres through cube maps rendered every frame from its own centre.
 //
 // Every frame each sphere's scene is drawn six times, once per cube face, into a 64 x 64
-// corner of the framebuffer and copied into that sphere's back map; the final spheres show
+// corner of the framebuffer and read back into that sphere's back map; the final spheres show
 // their back maps, then back and front swap. Reflection passes draw the other spheres with
 // their front maps, so reflections of reflections are one frame old. The picture stands in
 // front of a letterbox backdrop with two scrolling strips at the left edge.
 #pragma once
+
+#include <vector>
 
 #include "effects/effect.h"
 #include "math/plane.h"
@@ -27,7 +29,7 @@ class ReflectedItem {
     ~ReflectedItem() = default;
 };
 
-// A cube-map texture of size x size faces with mipmaps rebuilt whenever a face is copied in.
+// A cube-map texture of size x size faces; whoever fills a face fills its mipmap levels.
 struct CubeMapTexture {
     unsigned texture;
     int size;
@@ -64,8 +66,8 @@ class ReflectSpheresEffect : public Effect {
     // Item k's place at time t, in the frame the effect draws in.
     static Vector3 itemPosition(int k, float time);
     // Every item's back map gets the scene (sky and the other items) seen from its centre,
-    // one face after another, through the 64 x 64 corner. Leaves the corner's viewport and
-    // projection; the caller restores the window's.
+    // one face after another, through the 64 x 64 corner, mipmaps included. Leaves the
+    // corner's viewport and projection; the caller restores the window's.
     void renderReflections();
     // Refills the frustum from the current projection and model-view matrices.
     void extractFrustum();
@@ -80,7 +82,15 @@ class ReflectSpheresEffect : public Effect {
 
   private:
     void drawScene(float time, bool withSky);
+    // The items face face of item i sees, after frustum culling, into seen; their number.
+    // Leaves the frustum of that face.
+    int itemsSeen(int i, int face, ReflectedItem** seen);
+    // Face face of item i's back map, drawn into the current viewport: the sky and the seen
+    // items.
+    void drawReflectionPass(int i, int face, ReflectedItem* const* seen, int seenCount);
     GLUquadric* quadric_;
+    // Mipmap chains: the face read back, then the sky alone of each face.
+    std::vector<unsigned char> chains_;
 };
 
 extern ReflectSpheresEffect g_reflectSpheres;

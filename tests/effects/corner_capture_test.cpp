@@ -1,5 +1,6 @@
 #include <GL/gl.h>
 
+#include <array>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -107,6 +108,17 @@ TEST(CornerCaptureSmallWindow, CopiesStayInsideTheWindow) {
     EXPECT_EQ(texel(image, 256, 200, 10)[1], 255);   // beyond the window: left as it was
     EXPECT_EQ(texel(image, 256, 10, 150)[1], 255);
     glDeleteTextures(1, &texture);
+
+    // A read-back holds the same corner, and zeros beyond the window.
+    drawRedCorner(256);
+    std::vector<unsigned char> read(256 * 256 * 4, 7);
+    readCorner(256, read.data());
+    endCornerCapture();
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+    EXPECT_EQ(texel(read, 256, 199, 149)[0], 255);
+    EXPECT_EQ(texel(read, 256, 0, 0)[2], 0);
+    for (const auto& xy : {std::array<int, 2>{200, 10}, {10, 150}, {255, 255}})
+        for (int c = 0; c < 4; ++c) EXPECT_EQ(texel(read, 256, xy[0], xy[1])[c], 0);
 
     ASSERT_TRUE(testsupport::ensureGlContext(640, 480));
     EXPECT_EQ(cornerCopyWidth(512), 512);

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "display/demo_window.h"
+#include "effects/mipmap_chain.h"
 #include "effects/reflect_spheres_effect.h"
 #include "tests/support/test_support.h"
 
@@ -59,13 +60,11 @@ Vector3 toVector(Dir d) {
 
 void fillCubeMap(const CubeMapTexture& map, const Colour (&colours)[6]) {
     glBindTexture(GL_TEXTURE_CUBE_MAP_ARB, map.texture);
+    std::vector<unsigned char> chain(mipmapChainBytes(map.size));
     for (int f = 0; f < 6; ++f) {
-        std::vector<unsigned char> texels;
-        for (int i = 0; i < map.size * map.size; ++i)
-            texels.insert(texels.end(), {(unsigned char)colours[f][0], (unsigned char)colours[f][1],
-                                         (unsigned char)colours[f][2], 255});
-        glTexSubImage2D(GL_TEXTURE_CUBE_MAP_POSITIVE_X_ARB + f, 0, 0, 0, map.size, map.size,
-                        GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
+        for (size_t i = 0; i < chain.size(); i += 4)
+            for (int c = 0; c < 4; ++c) chain[i + c] = c < 3 ? colours[f][c] : 255;
+        uploadMipmapChain(GL_TEXTURE_CUBE_MAP_POSITIVE_X_ARB + f, chain.data(), map.size);
     }
 }
 void fillCubeMap(const CubeMapTexture& map, const Colour& colour) {
@@ -73,14 +72,15 @@ void fillCubeMap(const CubeMapTexture& map, const Colour& colour) {
     fillCubeMap(map, all);
 }
 
-Colour faceTexel(const CubeMapTexture& map, int face, double s, double t) {
-    std::vector<unsigned char> texels(kSize * kSize * 4);
+Colour faceTexel(const CubeMapTexture& map, int face, double s, double t, int level = 0) {
+    const int size = kSize >> level;
+    std::vector<unsigned char> texels(size * size * 4);
     glBindTexture(GL_TEXTURE_CUBE_MAP_ARB, map.texture);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glGetTexImage(GL_TEXTURE_CUBE_MAP_POSITIVE_X_ARB + face, 0, GL_RGBA, GL_UNSIGNED_BYTE,
+    glGetTexImage(GL_TEXTURE_CUBE_MAP_POSITIVE_X_ARB + face, level, GL_RGBA, GL_UNSIGNED_BYTE,
                   texels.data());
-    const int x = int(s * kSize), y = int(t * kSize);
-    const unsigned char* p = &texels[(size_t(y) * kSize + x) * 4];
+    const int x = int(s * size), y = int(t * size);
+    const unsigned char* p = &texels[(size_t(y) * size + x) * 4];
     return {p[0], p[1], p[2]};
 }
 
@@ -151,6 +151,8 @@ TEST_F(ReflectSpheres, CubeFacesHoldTheSceneSeenAlongTheirAxes) {
         g_reflectSpheres.renderReflections();
         for (const Marker& m : markers)
             EXPECT_TRUE(near(faceTexel(item(0).backMap, face, m.s, m.t), m.colour));
+        // The smaller levels follow, for the spheres seen from afar.
+        EXPECT_TRUE(near(faceTexel(item(0).backMap, face, 0.5, 0.5, 2), markers[0].colour));
         // The mirrored places hold only sky.
         EXPECT_TRUE(near(faceTexel(item(0).backMap, face, 0.5, 0.8), {0, 0, 0}));
         EXPECT_TRUE(near(faceTexel(item(0).backMap, face, 0.2, 0.5), {0, 0, 0}));
