@@ -9,6 +9,7 @@
 #include "demo/logo_overlay.h"
 #include "demo/parts.h"
 #include "effects/env_cube_effect.h"
+#include "effects/overlay.h"
 #include "effects/zoom_blur.h"
 #include "math/angles.h"
 #include "music/music_player.h"
@@ -39,10 +40,14 @@ void partEnvCube(float time, float frameTime) {
     glRotatef(motion.angleX, 1, 0, 0);
     glRotatef(motion.angleY, 0, 1, 0);
     glRotatef(motion.angleZ, 0, 0, 1);
+    // The blurred picture is seen only between the logo bars: under the letterbox clip the
+    // blur works on that much of the corner.
+    beginLetterboxClip();
     g_scratchTexture.useCaptureViewport();
     g_envCube.draw(motion.time);
     const float strength = std::exp(-2.5f * instSinceHit[SyncSlot::kAccent]) + 1.4f;
     g_scratchTexture.apply(t, frameTime, strength);
+    endLetterboxClip();
     g_logoOverlay.draw(t, frameTime, 1);
     glPopAttrib();
 }

@@ -50,6 +50,17 @@ void copyCornerToTexture(unsigned target, int size) {
     glCopyTexSubImage2D(target, 0, 0, 0, 0, 0, cornerCopyWidth(size), cornerCopyHeight(size));
 }
 
+void copyCornerPartToTexture(unsigned target, int x, int y, int width, int height) {
+    width = std::min(width, g_demoWindow.width - x);
+    height = std::min(height, g_demoWindow.height - y);
+    if (width > 0 && height > 0) glCopyTexSubImage2D(target, 0, x, y, x, y, width, height);
+}
+
+bool cornerCaptureClip(int box[4]) {
+    for (int i = 0; i < 4; ++i) box[i] = g_scissorBox[i];
+    return g_scissorWasOn;
+}
+
 void readCorner(int size, unsigned char* out) {
     const int width = cornerCopyWidth(size), height = cornerCopyHeight(size);
     if (width < size || height < size) std::memset(out, 0, static_cast<size_t>(size) * size * 4);

@@ -22,6 +22,12 @@ void copyCornerToTexture(unsigned target, int size);
 // Reads the corner back into out (size x size RGBA texels, rows bottom-up): the same bytes a
 // copy into an RGBA texture would give, with the part outside the window as zeros.
 void readCorner(int size, unsigned char* out);
+// Copies the part of the corner from (x, y), width x height, to the same place in the image of
+// target of the bound texture, limited to the window like copyCornerToTexture.
+void copyCornerPartToTexture(unsigned target, int x, int y, int width, int height);
+// The clip that was on when the capture began, as x, y, width, height in window pixels;
+// false when none was.
+bool cornerCaptureClip(int box[4]);
 // Full-window viewport, and the scissor test and box as they were before beginCornerCapture.
 void endCornerCapture();
 

@@ -1,6 +1,7 @@
 #include <GL/gl.h>
 
 #include <cmath>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -169,6 +170,41 @@ TEST_P(OverlayTest, LetterboxClipKeepsEveryRowTheBarsLeaveOpen) {
     EXPECT_FALSE(isColour(pixelFromTop(px(320), lastOpen), 0, 0, 0));
     EXPECT_TRUE(isColour(pixelFromTop(px(320), py(60)), 0, 0, 0));
     EXPECT_TRUE(isColour(pixelFromTop(px(320), py(420)), 0, 0, 0));
+}
+
+// A mipmapped picture is sampled as mipmapped: level 0 where it is shown at least about its
+// size, level 1 where it is shrunk by half; its filters stay as they were.
+TEST_P(OverlayTest, MipmappedPictureShowsTheLevelItsSizeCallsFor) {
+    const int size = 256;  // level 0 red, level 1 green, the rest blue
+    GLuint name = 0;
+    glGenTextures(1, &name);
+    glBindTexture(GL_TEXTURE_2D, name);
+    for (int level = 0, s = size; s >= 1; ++level, s /= 2) {
+        const unsigned char colour[4] = {static_cast<unsigned char>(level == 0 ? 255 : 0),
+                                         static_cast<unsigned char>(level == 1 ? 255 : 0),
+                                         static_cast<unsigned char>(level > 1 ? 255 : 0), 255};
+        std::vector<unsigned char> texels;
+        for (int i = 0; i < s * s; ++i) texels.insert(texels.end(), colour, colour + 4);
+        glTexImage2D(GL_TEXTURE_2D, level, GL_RGBA, s, s, 0, GL_RGBA, GL_UNSIGNED_BYTE,
+                     texels.data());
+    }
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    // Overlay widths giving 1.25 and 2.5 texels a pixel across, both ways.
+    const float across[2] = {size / 1.25f, size / 2.5f};
+    const int expectRed[2] = {255, 0};
+    for (int k = 0; k < 2; ++k) {
+        const float w = across[k] * 640.0f / g_demoWindow.width;
+        const float h = across[k] * 480.0f / g_demoWindow.height;
+        drawOverlayQuad(0, 0, w, h, false);
+        const Rgba p = pixelFromTop(px(w / 2), py(h / 2));
+        EXPECT_EQ(p.r, expectRed[k]) << across[k];
+        EXPECT_EQ(p.g, 255 - expectRed[k]) << across[k];
+    }
+    GLint minFilter = 0;
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &minFilter);
+    EXPECT_EQ(minFilter, GL_LINEAR_MIPMAP_NEAREST);
+    glDeleteTextures(1, &name);
 }
 
 INSTANTIATE_TEST_SUITE_P(WindowSizes, OverlayTest, ::testing::Values(640, 800));

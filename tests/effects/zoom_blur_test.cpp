@@ -1,5 +1,8 @@
 #include <GL/gl.h>
 
+#include <cstdint>
+#include <vector>
+
 #include <gtest/gtest.h>
 
 #include "effects/env_cube_effect.h"
@@ -68,6 +71,25 @@ TEST_F(ZoomBlurTest, LeavesTheClipAsItFoundIt) {
         EXPECT_EQ(box[1], 54);
         EXPECT_EQ(box[3], 334);
         glDisable(GL_SCISSOR_TEST);
+    }
+}
+
+// Under a clip the blur works on less of the corner, and shows inside the clip exactly the
+// picture it shows without one.
+TEST_F(ZoomBlurTest, AClipChangesNothingInsideIt) {
+    const int y = 54, h = 334;
+    std::vector<uint8_t> unclipped;
+    for (bool clipOn : {false, true}) {
+        blurSquare(3.0f);  // other texels left in the texture than the clipped blur makes
+        glScissor(0, y, 640, h);
+        if (clipOn) glEnable(GL_SCISSOR_TEST);
+        blurSquare(1.8f);
+        glDisable(GL_SCISSOR_TEST);
+        const auto band = testsupport::readPixels(0, y, 640, h);
+        if (!clipOn)
+            unclipped = band;
+        else
+            EXPECT_TRUE(band == unclipped);
     }
 }
 
