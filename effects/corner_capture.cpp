@@ -61,15 +61,26 @@ bool cornerCaptureClip(int box[4]) {
     return g_scissorWasOn;
 }
 
-void readCorner(int size, unsigned char* out) {
-    const int width = cornerCopyWidth(size), height = cornerCopyHeight(size);
-    if (width < size || height < size) std::memset(out, 0, static_cast<size_t>(size) * size * 4);
-    if (width == 0 || height == 0) return;
+void useCornerTile(int x, int y, int size) {
+    glViewport(x, y, size, size);
+    glScissor(x, y, size, size);
+}
+
+void readCornerRegion(int width, int height, unsigned char* out) {
+    const int inWidth = std::max(0, std::min(width, g_demoWindow.width));
+    const int inHeight = std::max(0, std::min(height, g_demoWindow.height));
+    if (inWidth < width || inHeight < height)
+        std::memset(out, 0, static_cast<size_t>(width) * height * 4);
+    if (inWidth == 0 || inHeight == 0) return;
     glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
-    glPixelStorei(GL_PACK_ROW_LENGTH, size);
+    glPixelStorei(GL_PACK_ROW_LENGTH, width);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, out);
+    glReadPixels(0, 0, inWidth, inHeight, GL_RGBA, GL_UNSIGNED_BYTE, out);
     glPopClientAttrib();
+}
+
+void readCorner(int size, unsigned char* out) {
+    readCornerRegion(size, size, out);
 }
 
 void endCornerCapture() {

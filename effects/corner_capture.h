@@ -22,6 +22,11 @@ void copyCornerToTexture(unsigned target, int size);
 // Reads the corner back into out (size x size RGBA texels, rows bottom-up): the same bytes a
 // copy into an RGBA texture would give, with the part outside the window as zeros.
 void readCorner(int size, unsigned char* out);
+// The same for the lower-left width x height pixels: out holds width x height texels.
+void readCornerRegion(int width, int height, unsigned char* out);
+// During a capture: viewport and scissor become the size x size square at x, y, so that many
+// small images can be drawn side by side and read back at once.
+void useCornerTile(int x, int y, int size);
 // Copies the part of the corner from (x, y), width x height, to the same place in the image of
 // target of the bound texture, limited to the window like copyCornerToTexture.
 void copyCornerPartToTexture(unsigned target, int x, int y, int width, int height);

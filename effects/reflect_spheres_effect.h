@@ -1,10 +1,10 @@
 // reflect_spheres_effect.h - eight chrome spheres swinging around each other, each reflecting
 // a sky and the other spheres through cube maps rendered every frame from its own centre.
 //
-// Every frame each sphere's scene is drawn six times, once per cube face, into a 64 x 64
-// corner of the framebuffer and read back into that sphere's back map; the final spheres show
-// their back maps, then back and front swap. Reflection passes draw the other spheres with
-// their front maps, so reflections of reflections are one frame old. The picture stands in
+// Every frame each sphere's scene is drawn six times, once per cube face, into 64 x 64 tiles
+// side by side in a corner of the framebuffer and read back into that sphere's back map; the
+// final spheres show their back maps, then back and front swap. Reflection passes draw the
+// other spheres with their front maps, so reflections of reflections are one frame old. The picture stands in
 // front of a letterbox backdrop with two scrolling strips at the left edge.
 #pragma once
 
@@ -66,8 +66,9 @@ class ReflectSpheresEffect : public Effect {
     // Item k's place at time t, in the frame the effect draws in.
     static Vector3 itemPosition(int k, float time);
     // Every item's back map gets the scene (sky and the other items) seen from its centre,
-    // one face after another, through the 64 x 64 corner, mipmaps included. Leaves the
-    // corner's viewport and projection; the caller restores the window's.
+    // through 64 x 64 tiles in the window's lower-left corner (as many at a time as the window
+    // holds), mipmaps included. Leaves the cube faces' projection; the caller restores the
+    // window's.
     void renderReflections();
     // Refills the frustum from the current projection and model-view matrices.
     void extractFrustum();
@@ -89,8 +90,22 @@ class ReflectSpheresEffect : public Effect {
     // items.
     void drawReflectionPass(int i, int face, ReflectedItem* const* seen, int seenCount);
     GLUquadric* quadric_;
-    // Mipmap chains: the face read back, then the sky alone of each face.
+    // Which passes are drawn this frame (itemsSeen for every face of every item), and which
+    // drawn pass fills each face.
+    void planPasses();
+    // Draws the planned passes side by side, reads them back and builds their mipmap chains.
+    void drawPassesAndReadBack(size_t chainBytes);
+
+    struct Pass {
+        int item, face, seenCount;
+        ReflectedItem* seen[kItems];
+    };
+    Pass passes_[kItems * 6];
+    int passCount_ = 0;
+    int faceSource_[kItems][6];
+    // The mipmap chains of the drawn passes, and the tiles of one read.
     std::vector<unsigned char> chains_;
+    std::vector<unsigned char> region_;
 };
 
 extern ReflectSpheresEffect g_reflectSpheres;

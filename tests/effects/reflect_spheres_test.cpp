@@ -161,6 +161,31 @@ TEST_F(ReflectSpheres, CubeFacesHoldTheSceneSeenAlongTheirAxes) {
     }
 }
 
+// Every item's faces come from its own tiles, whether the window holds all the passes at once
+// or four at a time.
+TEST_F(ReflectSpheres, EachItemsFacesComeFromItsOwnTiles) {
+    const int width = g_demoWindow.width, height = g_demoWindow.height;
+    for (int side : {0, 128}) {
+        if (side) g_demoWindow.width = g_demoWindow.height = side;
+        for (int k : {2, 7}) {
+            const int marker = (k + 1) % ReflectSpheresEffect::kItems;
+            fillCubeMap(item(marker).frontMap, Colour{255, 0, 0});
+            for (int face = 0; face < 6; ++face) {
+                SCOPED_TRACE(testing::Message() << "window " << side << " item " << k
+                                                << " face " << face);
+                item(marker).position = toVector(20.0 * faceDirection(face, 0.5, 0.5));
+                g_reflectSpheres.renderReflections();
+                EXPECT_TRUE(near(faceTexel(item(k).backMap, face, 0.5, 0.5), {255, 0, 0}));
+                EXPECT_TRUE(near(faceTexel(item(k).backMap, face ^ 1, 0.5, 0.5), {0, 0, 0}));
+            }
+            item(marker).position = Vector3::zero();
+            fillCubeMap(item(marker).frontMap, Colour{0, 0, 0});
+        }
+    }
+    g_demoWindow.width = width;
+    g_demoWindow.height = height;
+}
+
 // A sphere reflected in another's map shows its own map turned the world's way round: seen
 // along each axis, its middle reflects the axis back at the viewer and its four sides the four
 // directions beside it.
