@@ -75,22 +75,29 @@ void MetaballEffect::render(float time, float) {
     glEnable(GL_NORMALIZE);
     const float half = -0.5f * kGridSize;
     glTranslatef(half, half, half);  // the grid centred on the caller's origin
-
-    // Stars first, additive and without depth writes, so the blobs still cover them.
-    captureBillboardFrame(frame);
-    glEnd();
-    g_textureCache.bind("textures\\yellowstar.png");
     buildField(time);
-    drawStars(time);
-    glDepthMask(GL_TRUE);
-    glPopAttrib();
 
+    // The blobs cover the stars wherever they overlap, whatever their depths: the additive
+    // stars write no depth, and blobs drawn over them would replace them. Drawn after the
+    // blobs at the far end of the depth range, the stars reach exactly the pixels no blob
+    // covers, and those the blobs do cover fail the depth test before they are shaded.
     g_textureCache.bind("textures\\testenvmap.jpg");
+    glPushAttrib(GL_ENABLE_BIT);
     glEnable(GL_TEXTURE_2D);
     enableSphereMapping();
     glBegin(GL_TRIANGLES);
     grid.polygonise();
     glEnd();
+    glPopAttrib();
+
+    captureBillboardFrame(frame);
+    glEnd();
+    glDepthRange(1.0, 1.0);
+    glDepthFunc(GL_LEQUAL);
+    g_textureCache.bind("textures\\yellowstar.png");
+    drawStars(time);
+    glDepthMask(GL_TRUE);
+    glPopAttrib();
 
     grid.clearSources();
     glPopAttrib();
