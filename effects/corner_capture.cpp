@@ -67,8 +67,7 @@ void useCornerTile(int x, int y, int size) {
 }
 
 void readCornerRegion(int width, int height, unsigned char* out) {
-    const int inWidth = std::max(0, std::min(width, g_demoWindow.width));
-    const int inHeight = std::max(0, std::min(height, g_demoWindow.height));
+    const int inWidth = cornerCopyWidth(width), inHeight = cornerCopyHeight(height);
     if (inWidth < width || inHeight < height)
         std::memset(out, 0, static_cast<size_t>(width) * height * 4);
     if (inWidth == 0 || inHeight == 0) return;
@@ -77,10 +76,6 @@ void readCornerRegion(int width, int height, unsigned char* out) {
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(0, 0, inWidth, inHeight, GL_RGBA, GL_UNSIGNED_BYTE, out);
     glPopClientAttrib();
-}
-
-void readCorner(int size, unsigned char* out) {
-    readCornerRegion(size, size, out);
 }
 
 void endCornerCapture() {

@@ -19,10 +19,9 @@ void beginCornerCapture(int size);
 // limited to the part of the corner that lies inside the window: a window smaller than the
 // corner leaves the rest of the texture as it was instead of reading outside the framebuffer.
 void copyCornerToTexture(unsigned target, int size);
-// Reads the corner back into out (size x size RGBA texels, rows bottom-up): the same bytes a
-// copy into an RGBA texture would give, with the part outside the window as zeros.
-void readCorner(int size, unsigned char* out);
-// The same for the lower-left width x height pixels: out holds width x height texels.
+// Reads the lower-left width x height pixels back into out (width x height RGBA texels, rows
+// bottom-up): the same bytes a copy into an RGBA texture would give, with the part outside
+// the window as zeros.
 void readCornerRegion(int width, int height, unsigned char* out);
 // During a capture: viewport and scissor become the size x size square at x, y, so that many
 // small images can be drawn side by side and read back at once.
@@ -36,6 +35,6 @@ bool cornerCaptureClip(int box[4]);
 // Full-window viewport, and the scissor test and box as they were before beginCornerCapture.
 void endCornerCapture();
 
-// How many columns and rows of a size x size corner lie inside the window.
+// How many columns and rows of a corner size pixels wide or high lie inside the window.
 int cornerCopyWidth(int size);
 int cornerCopyHeight(int size);

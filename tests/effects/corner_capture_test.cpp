@@ -112,7 +112,7 @@ TEST(CornerCaptureSmallWindow, CopiesStayInsideTheWindow) {
     // A read-back holds the same corner, and zeros beyond the window.
     drawRedCorner(256);
     std::vector<unsigned char> read(256 * 256 * 4, 7);
-    readCorner(256, read.data());
+    readCornerRegion(256, 256, read.data());
     endCornerCapture();
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
     EXPECT_EQ(texel(read, 256, 199, 149)[0], 255);
