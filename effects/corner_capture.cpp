@@ -41,8 +41,7 @@ int cornerCopyHeight(int size) {
 void beginCornerCapture(int size) {
     g_scissorWasOn = glIsEnabled(GL_SCISSOR_TEST);
     glGetIntegerv(GL_SCISSOR_BOX, g_scissorBox);
-    glViewport(0, 0, size, size);
-    glScissor(0, 0, size, size);
+    useCornerTile(0, 0, size);
     glEnable(GL_SCISSOR_TEST);
 }
 

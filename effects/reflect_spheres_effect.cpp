@@ -237,7 +237,11 @@ void ReflectSpheresEffect::planPasses() {
     }
 }
 
-void ReflectSpheresEffect::drawPassesAndReadBack(size_t chainBytes) {
+unsigned char* ReflectSpheresEffect::passChain(int pass) {
+    return chains_.data() + pass * mipmapChainBytes(kMapSize);
+}
+
+void ReflectSpheresEffect::drawPassesAndReadBack() {
     const int across = std::max(1, g_demoWindow.width / kMapSize);
     const int down = std::max(1, g_demoWindow.height / kMapSize);
     const int tilesPerRead = across * down;
@@ -257,7 +261,7 @@ void ReflectSpheresEffect::drawPassesAndReadBack(size_t chainBytes) {
             const unsigned char* from =
                 region_.data() + (static_cast<size_t>(tile / across) * kMapSize * width +
                                   static_cast<size_t>(tile % across) * kMapSize) * 4;
-            unsigned char* chain = chains_.data() + (first + tile) * chainBytes;
+            unsigned char* chain = passChain(first + tile);
             for (int row = 0; row < kMapSize; ++row)
                 std::memcpy(chain + static_cast<size_t>(row) * kMapSize * 4,
                             from + static_cast<size_t>(row) * width * 4, kMapSize * 4);
@@ -281,12 +285,12 @@ void ReflectSpheresEffect::renderReflections() {
     gluPerspective(90.0, 1.0, 0.1, 5000.0);
     glMatrixMode(GL_MODELVIEW);
     planPasses();
-    drawPassesAndReadBack(chainBytes);
+    drawPassesAndReadBack();
     for (int i = 0; i < count; ++i) {
         glBindTexture(GL_TEXTURE_CUBE_MAP_ARB, items[i].backMap.texture);
         for (int face = 0; face < 6; ++face)
             uploadMipmapChain(GL_TEXTURE_CUBE_MAP_POSITIVE_X_ARB + face,
-                              chains_.data() + faceSource_[i][face] * chainBytes, kMapSize);
+                              passChain(faceSource_[i][face]), kMapSize);
     }
 }
 

@@ -94,7 +94,9 @@ class ReflectSpheresEffect : public Effect {
     // drawn pass fills each face.
     void planPasses();
     // Draws the planned passes side by side, reads them back and builds their mipmap chains.
-    void drawPassesAndReadBack(size_t chainBytes);
+    void drawPassesAndReadBack();
+    // The mipmap chain of drawn pass pass.
+    unsigned char* passChain(int pass);
 
     struct Pass {
         int item, face, seenCount;
