@@ -5,7 +5,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build run test clean sanitize fuzz-smoke bench-archive video soak
+.PHONY: all deps configure build run test clean sanitize fuzz-smoke bench-archive video soak goldens
 
 all: build
 
@@ -28,6 +28,12 @@ test: build
 
 clean:
 	rm -rf $(BUILD)
+
+# After a deliberate change of the pictures: captures the reference frames of the picture
+# tests again, writes those that changed (GOLDENS="NAME..." for only some) and a contact sheet
+# of the changes to look at before committing them.
+goldens: build
+	cd $(BUILD)/tests && ./test_golden --refresh $(GOLDENS)
 
 # The whole song as a video file a person can play: 1280 x 720, 60 frames a second, H.264
 # and AAC, drawn offscreen in lockstep and encoded by ffmpeg.
