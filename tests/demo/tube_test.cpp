@@ -59,16 +59,4 @@ TEST_F(Tube, GeneratorMovesOnFromItsOwnSequence) {
     EXPECT_NE(after, demoRand());
 }
 
-TEST_F(Tube, RingsCloseAndStandOnTheirHeights) {
-    renderTubes(2.0f);
-    // The last tube drawn is still in the scratch rings.
-    for (int r = 0; r < TubeEffect::kRings; ++r) {
-        const Vector3& first = g_tube.ringPoints[TubeEffect::kRingPoints * r];
-        const Vector3& closing = g_tube.ringPoints[TubeEffect::kRingPoints * r + 8];
-        EXPECT_NEAR(first.x, closing.x, 1e-5f);
-        EXPECT_NEAR(first.z, closing.z, 1e-5f);
-        EXPECT_FLOAT_EQ(first.y, 1.25f * r);
-    }
-}
-
 }  // namespace

@@ -90,28 +90,6 @@ class OverlayTest : public ::testing::TestWithParam<int> {
     GLuint texture_ = 0;
 };
 
-TEST_P(OverlayTest, LetterboxFillsTheBandWithThePictureUpright) {
-    drawOverlayQuad(0, 73, 640, 407, false);
-    EXPECT_TRUE(isColour(pixelFromTop(px(100), py(100)), 255, 0, 0));  // top left
-    EXPECT_TRUE(isColour(pixelFromTop(px(540), py(100)), 0, 255, 0));  // top right
-    EXPECT_TRUE(isColour(pixelFromTop(px(100), py(380)), 0, 0, 255));  // bottom left
-    EXPECT_TRUE(isColour(pixelFromTop(px(540), py(380)), 255, 255, 255));
-    // Nothing outside the band.
-    EXPECT_TRUE(isColour(pixelFromTop(px(320), py(60)), 0, 0, 0));
-    EXPECT_TRUE(isColour(pixelFromTop(px(320), py(420)), 0, 0, 0));
-    // Full-screen overlay reaches every corner whatever the window size.
-    drawOverlayQuad(0, 0, 640, 480, false);
-    EXPECT_TRUE(isColour(pixelFromTop(0, 0), 255, 0, 0));
-    EXPECT_TRUE(
-        isColour(pixelFromTop(g_demoWindow.width - 1, g_demoWindow.height - 1), 255, 255, 255));
-}
-
-TEST_P(OverlayTest, SwappedCornersMirrorThePicture) {
-    drawOverlayQuad(640, 480, 0, 0, false);
-    EXPECT_TRUE(isColour(pixelFromTop(px(100), py(100)), 255, 255, 255));
-    EXPECT_TRUE(isColour(pixelFromTop(px(540), py(400)), 255, 0, 0));
-}
-
 TEST_P(OverlayTest, LeavesStateAsFoundButTheBlendFunction) {
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_LIGHTING);
@@ -149,15 +127,6 @@ TEST_P(OverlayTest, LeavesStateAsFoundButTheBlendFunction) {
     glLoadIdentity();
 }
 
-TEST_P(OverlayTest, BlendedOverlayFadesWithTheColourAlpha) {
-    glColor4f(1, 1, 1, 0.5f);
-    drawOverlayQuad(0, 0, 640, 480, true);
-    glColor4f(1, 1, 1, 1);
-    const Rgba p = pixelFromTop(px(100), py(100));
-    EXPECT_NEAR(p.r, 128, 3);
-    EXPECT_LT(p.g, 3);
-}
-
 TEST_P(OverlayTest, LetterboxClipKeepsEveryRowTheBarsLeaveOpen) {
     beginLetterboxClip();
     drawOverlayQuad(0, 0, 640, 480, false);
@@ -172,84 +141,6 @@ TEST_P(OverlayTest, LetterboxClipKeepsEveryRowTheBarsLeaveOpen) {
     EXPECT_TRUE(isColour(pixelFromTop(px(320), py(420)), 0, 0, 0));
 }
 
-// A mipmapped picture is sampled as mipmapped: level 0 where it is shown at least about its
-// size, level 1 where it is shrunk by half; its filters stay as they were.
-TEST_P(OverlayTest, MipmappedPictureShowsTheLevelItsSizeCallsFor) {
-    const int size = 256;  // level 0 red, level 1 green, the rest blue
-    GLuint name = 0;
-    glGenTextures(1, &name);
-    glBindTexture(GL_TEXTURE_2D, name);
-    for (int level = 0, s = size; s >= 1; ++level, s /= 2) {
-        const unsigned char colour[4] = {static_cast<unsigned char>(level == 0 ? 255 : 0),
-                                         static_cast<unsigned char>(level == 1 ? 255 : 0),
-                                         static_cast<unsigned char>(level > 1 ? 255 : 0), 255};
-        std::vector<unsigned char> texels;
-        for (int i = 0; i < s * s; ++i) texels.insert(texels.end(), colour, colour + 4);
-        glTexImage2D(GL_TEXTURE_2D, level, GL_RGBA, s, s, 0, GL_RGBA, GL_UNSIGNED_BYTE,
-                     texels.data());
-    }
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    // Overlay widths giving 1.25 and 2.5 texels a pixel across, both ways.
-    const float across[2] = {size / 1.25f, size / 2.5f};
-    const int expectRed[2] = {255, 0};
-    for (int k = 0; k < 2; ++k) {
-        const float w = across[k] * 640.0f / g_demoWindow.width;
-        const float h = across[k] * 480.0f / g_demoWindow.height;
-        drawOverlayQuad(0, 0, w, h, false);
-        const Rgba p = pixelFromTop(px(w / 2), py(h / 2));
-        EXPECT_EQ(p.r, expectRed[k]) << across[k];
-        EXPECT_EQ(p.g, 255 - expectRed[k]) << across[k];
-    }
-    GLint minFilter = 0;
-    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &minFilter);
-    EXPECT_EQ(minFilter, GL_LINEAR_MIPMAP_NEAREST);
-    glDeleteTextures(1, &name);
-}
-
 INSTANTIATE_TEST_SUITE_P(WindowSizes, OverlayTest, ::testing::Values(640, 800));
-
-TEST(SpriteBatch, IdentityGivesUnitCornersAndRestoresState) {
-    ASSERT_TRUE(testsupport::ensureGlContext());
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glEnable(GL_LIGHTING);
-    BillboardFrame frame;
-    captureBillboardFrame(frame);
-    emitSprite(frame, Vector3(0, 0, -5), 1.0f, 1.0f);
-    endSpriteBatch();
-    EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
-    EXPECT_FALSE(glIsEnabled(GL_BLEND));
-    GLboolean depthMask = GL_FALSE;
-    glGetBooleanv(GL_DEPTH_WRITEMASK, &depthMask);
-    EXPECT_TRUE(depthMask);
-    glDisable(GL_LIGHTING);
-
-    const float expected[4][3] = {{-1, -1, 0}, {1, -1, 0}, {1, 1, 0}, {-1, 1, 0}};
-    for (int k = 0; k < 4; ++k) {
-        EXPECT_FLOAT_EQ(frame.corners[k].x, expected[k][0]);
-        EXPECT_FLOAT_EQ(frame.corners[k].y, expected[k][1]);
-        EXPECT_FLOAT_EQ(frame.corners[k].z, expected[k][2]);
-    }
-}
-
-TEST(SpriteBatch, CornersFollowTheCameraRotation) {
-    ASSERT_TRUE(testsupport::ensureGlContext());
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glRotatef(90, 0, 1, 0);  // object space turned a quarter about y
-    BillboardFrame frame;
-    captureBillboardFrame(frame);
-    glEnd();
-    glDepthMask(GL_TRUE);
-    glPopAttrib();
-    glLoadIdentity();
-    // The camera's right axis, seen from the turned object, lies along object +z (the
-    // matrix's first row, not its first column, which points along -z).
-    EXPECT_NEAR(frame.right.x, 0, 1e-6);
-    EXPECT_NEAR(frame.right.z, 1, 1e-6);
-    EXPECT_NEAR(frame.corners[1].z, 1, 1e-6);
-    EXPECT_NEAR(frame.up.y, 1, 1e-6);
-}
 
 }  // namespace

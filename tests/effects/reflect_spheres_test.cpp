@@ -171,8 +171,8 @@ TEST_F(ReflectSpheres, EachItemsFacesComeFromItsOwnTiles) {
             const int marker = (k + 1) % ReflectSpheresEffect::kItems;
             fillCubeMap(item(marker).frontMap, Colour{255, 0, 0});
             for (int face = 0; face < 6; ++face) {
-                SCOPED_TRACE(testing::Message() << "window " << side << " item " << k
-                                                << " face " << face);
+                SCOPED_TRACE(testing::Message()
+                             << "window " << side << " item " << k << " face " << face);
                 item(marker).position = toVector(20.0 * faceDirection(face, 0.5, 0.5));
                 g_reflectSpheres.renderReflections();
                 EXPECT_TRUE(near(faceTexel(item(k).backMap, face, 0.5, 0.5), {255, 0, 0}));

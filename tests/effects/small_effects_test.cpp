@@ -1,5 +1,5 @@
 // The library effects the production does not show: wave-grid normals, the feedback cube in a
-// window lower than its texture, the pin screen's read-back, the metaballs on screen.
+// window lower than its texture, the pin screen's read-back.
 #include <GL/gl.h>
 
 #include <cmath>
@@ -8,7 +8,6 @@
 
 #include "effects/depth_pin_effect.h"
 #include "effects/feedback_cube_effect.h"
-#include "effects/metaball_effect.h"
 #include "effects/wave_grid_effect.h"
 #include "tests/support/test_support.h"
 
@@ -88,16 +87,6 @@ TEST_F(LibraryEffects, PinsWithNothingDrawnReadTheClearedDepth) {
     g_depthPins.render(1.0f, 0.02f);  // the cube object is missing: the corner stays clear
     for (int i = 0; i < DepthPinEffect::kSide * DepthPinEffect::kSide; ++i)
         ASSERT_FLOAT_EQ(g_depthPins.depthImage[i], 1.0f) << i;
-}
-
-TEST_F(LibraryEffects, MetaballsFillTheMiddleOfTheScreen) {
-    g_metaballs.prepare();
-    glBindTexture(GL_TEXTURE_2D, 0);  // no picture: the surface shows the plain colour
-    glTranslatef(0.0f, 0.0f, -60.0f);
-    g_metaballs.render(2.0f, 0.02f);
-    EXPECT_GT(pixelFromTop(320, 240).r, 100);  // the box's far wall, untextured
-    EXPECT_EQ(pixelFromTop(2, 2).r, 0);        // the box stays inside the window
-    EXPECT_EQ(g_metaballs.grid.ballCount, 0);  // each frame starts from no sources
 }
 
 }  // namespace

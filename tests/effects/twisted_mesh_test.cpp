@@ -1,5 +1,3 @@
-#include <GL/gl.h>
-
 #include <cmath>
 #include <memory>
 #include <string>
@@ -8,13 +6,10 @@
 #include <gtest/gtest.h>
 
 #include "archive/archive.h"
-#include "display/demo_window.h"
 #include "effects/spike_ball_effect.h"
 #include "effects/twisted_mesh.h"
 #include "math/matrix4.h"
 #include "tests/support/test_support.h"
-#include "tests/texture/test_images.h"
-#include "texture/texture_cache.h"
 
 namespace {
 
@@ -118,65 +113,6 @@ TEST(TwistedMesh, MissingObjectOrLayerIsReportedOnceAndLeavesNothingToDraw) {
     ASSERT_EQ(capture.messages().size(), 1u);
     EXPECT_NE(capture.messages()[0].find("lwos\\odd.lwo"), std::string::npos);
     Archive::setDataPath("data.rar");
-}
-
-// The spike ball's greetings, seen straight on through a flat projection of 16 pixels a unit:
-// 39 points beyond 2.54 (point 0 among them) in four rows, and a small triangle in the middle.
-class SpikeBallGreetings : public testsupport::GlTest {
-  protected:
-    static constexpr int kTips = 39;
-    static int pixelX(int s) { return 40 + 48 * (s % 12); }
-    static int pixelY(int s) { return 100 + 60 * (s / 12); }  // from the bottom
-    static int bandRed(int band) { return 20 + 5 * band; }
-
-    void SetUp() override {
-        GlTest::SetUp();
-        // 4 rows a band, 40 bands counted from the bottom, each its own red.
-        std::vector<unsigned char> pixels;
-        for (int row = 0; row < 160; ++row) {
-            const int band = (159 - row) / 4;  // rows are given top first
-            for (int x = 0; x < 4; ++x)
-                pixels.insert(pixels.end(), {static_cast<unsigned char>(bandRed(band)), 0, 0, 255});
-        }
-        initImageLibrary();
-        if (!g_textureCache.find("textures\\greet.png")) {
-            const auto png = testimages::encodePng(4, 160, pixels);
-            g_textureCache.loadFromMemory("textures\\greet.png", png.data(), png.size());
-        }
-        std::vector<Vector3> points;
-        for (int s = 0; s < kTips; ++s)
-            points.emplace_back((pixelX(s) + 0.5f) / 16 - 20, (pixelY(s) + 0.5f) / 16 - 15, 3);
-        points.insert(points.end(), {{0, 0, 0.5f}, {0.5f, 0, 0.5f}, {0, 0.5f, 0.5f}});
-        setLayer0(ball.shape.mesh, points, {{kTips, kTips + 1, kTips + 2, Vector3(0, 0, 1)}});
-        ASSERT_TRUE(ball.useLoadedMesh());
-    }
-    void TearDown() override { g_demoWindow.resetProjection(); }
-
-    SpikeBall ball;
-};
-
-TEST_F(SpikeBallGreetings, EveryTipButPointZeroShowsTheNextOf37Bands) {
-    ASSERT_EQ(ball.tips.size(), size_t(kTips));
-    for (int s = 0; s < kTips; ++s) EXPECT_EQ(ball.tips[s], s);
-
-    glClearColor(0, 0, 0, 1);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glOrtho(-20, 20, -15, 15, -100, 100);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    ball.render(0.0f, 0.0f, 0.0f);  // phase 0: nothing turns
-
-    const auto frame = testsupport::readPixels(0, 0, 640, 480);
-    auto red = [&](int x, int y) { return int(frame[(size_t(y) * 640 + x) * 4]); };
-    EXPECT_EQ(red(pixelX(0), pixelY(0)), 0) << "point 0 carries no greeting";
-    for (int s = 1; s < kTips; ++s)
-        EXPECT_NEAR(red(pixelX(s), pixelY(s)), bandRed(s % 37), 2) << "tip " << s;
-    // The strips are wide and flat: 0.6 units each side, 0.08 up and down.
-    EXPECT_NEAR(red(pixelX(5) + 8, pixelY(5)), bandRed(5), 2);
-    EXPECT_EQ(red(pixelX(5) + 12, pixelY(5)), 0);
-    EXPECT_EQ(red(pixelX(5), pixelY(5) + 3), 0);
 }
 
 }  // namespace

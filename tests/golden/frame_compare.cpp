@@ -86,8 +86,8 @@ int pixelDifference(const uint8_t* a, const uint8_t* b) {
 
 Difference compare(const Picture& expected, const Picture& actual) {
     Difference d;
-    d.sameSize = expected.width == actual.width && expected.height == actual.height &&
-                 !expected.empty();
+    d.sameSize =
+        expected.width == actual.width && expected.height == actual.height && !expected.empty();
     if (!d.sameSize) return d;
     double sum = 0;
     for (int y = 0; y < expected.height; ++y)

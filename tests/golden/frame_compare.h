@@ -26,8 +26,8 @@ Picture halve(const Picture& picture);
 // How far a frame is from its reference, per pixel the largest difference of a channel.
 struct Difference {
     bool sameSize = false;
-    long over = 0;      // pixels that differ by more than kPixelThreshold
-    double mean = 0;    // mean difference over all pixels
+    long over = 0;    // pixels that differ by more than kPixelThreshold
+    double mean = 0;  // mean difference over all pixels
     int largest = 0;
     long pixels = 0;
     double overShare() const { return pixels ? double(over) / pixels : 0.0; }

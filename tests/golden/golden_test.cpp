@@ -60,7 +60,8 @@ std::vector<Frame> readFrameList(std::string* error) {
         if (line.empty() || line[0] == '#') continue;
         std::istringstream fields(line);
         Frame frame;
-        if (!(fields >> frame.name >> frame.index) || !std::getline(fields >> std::ws, frame.options)) {
+        if (!(fields >> frame.name >> frame.index) ||
+            !std::getline(fields >> std::ws, frame.options)) {
             *error = "frames.txt:" + std::to_string(number) + ": expected NAME FRAME OPTIONS";
             return {};
         }
@@ -82,14 +83,16 @@ std::vector<Capture> captureAll(const std::vector<Frame>& frames, const std::str
         auto same = [&](const Capture& c) { return c.options == frame.options; };
         auto it = std::find_if(captures.begin(), captures.end(), same);
         if (it == captures.end()) {
-            captures.push_back({frame.options, 0, root + "/" + std::to_string(captures.size()), {}});
+            captures.push_back(
+                {frame.options, 0, root + "/" + std::to_string(captures.size()), {}});
             it = captures.end() - 1;
         }
         it->frames = std::max(it->frames, frame.index + 1);
     }
     // The references are Mesa's llvmpipe pictures: a graphics card's driver draws others.
-    std::string renderer = "SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy LIBGL_ALWAYS_SOFTWARE=1 "
-                           "GALLIUM_DRIVER=${GALLIUM_DRIVER:-llvmpipe} ";
+    std::string renderer =
+        "SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy LIBGL_ALWAYS_SOFTWARE=1 "
+        "GALLIUM_DRIVER=${GALLIUM_DRIVER:-llvmpipe} ";
     struct stat mesa;
     if (stat(kMesaVendor, &mesa) == 0)
         renderer += std::string("__EGL_VENDOR_LIBRARY_FILENAMES=") + kMesaVendor + " ";
@@ -97,10 +100,10 @@ std::vector<Capture> captureAll(const std::vector<Frame>& frames, const std::str
     auto worker = [&] {
         for (size_t i; (i = next++) < captures.size();) {
             Capture& c = captures[i];
-            c.run = testsupport::runCommand(
-                renderer + PALISADE_EXE +
-                " --data " + PALISADE_DATA + " --window " + kWindow + " " + c.options +
-                " --frames " + std::to_string(c.frames) + " --capture " + c.dir + " 2>&1");
+            c.run =
+                testsupport::runCommand(renderer + PALISADE_EXE + " --data " + PALISADE_DATA +
+                                        " --window " + kWindow + " " + c.options + " --frames " +
+                                        std::to_string(c.frames) + " --capture " + c.dir + " 2>&1");
         }
     };
     std::vector<std::thread> workers(std::max(1u, std::thread::hardware_concurrency()) - 1);
@@ -194,17 +197,18 @@ int refresh(const std::vector<std::string>& args) {
         const Picture expected = golden::loadPng(referencePath(frame));
         const golden::Difference d = golden::compare(expected, actual);
         const bool same = expected.rgb == actual.rgb && expected.width == actual.width;
-        const char* verdict = expected.empty()           ? "new"
-                              : same                     ? "unchanged"
+        const char* verdict = expected.empty()             ? "new"
+                              : same                       ? "unchanged"
                               : golden::withinTolerance(d) ? "within tolerance"
-                                                         : "CHANGED";
+                                                           : "CHANGED";
         const bool write = expected.empty() || (!same && (all || !golden::withinTolerance(d)));
         std::printf("%-22s %-16s %s%s\n", frame.name.c_str(), verdict,
                     expected.empty() || same ? "" : golden::describe(d).c_str(),
                     write ? "  (written)" : "");
         if (!write) continue;
         if (!golden::savePng(referencePath(frame), actual)) {
-            std::printf("%-22s cannot write %s\n", frame.name.c_str(), referencePath(frame).c_str());
+            std::printf("%-22s cannot write %s\n", frame.name.c_str(),
+                        referencePath(frame).c_str());
             ++failed;
             continue;
         }
@@ -216,9 +220,10 @@ int refresh(const std::vector<std::string>& args) {
     }
     const std::string sheetPath = std::string(GOLDEN_OUT) + "/golden-changes.png";
     if (!sheet.empty() && golden::savePng(sheetPath, golden::contactSheet(sheet)))
-        std::printf("\n%d references written; look at them before committing (each row: old, "
-                    "new, difference):\n  %s\n",
-                    changed, sheetPath.c_str());
+        std::printf(
+            "\n%d references written; look at them before committing (each row: old, "
+            "new, difference):\n  %s\n",
+            changed, sheetPath.c_str());
     else
         std::printf("\nno reference written\n");
     return failed ? 1 : 0;

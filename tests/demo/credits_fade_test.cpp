@@ -1,3 +1,4 @@
+// The credits' fade, in numbers: the reference frames see two moments of it.
 #include <GL/gl.h>
 #include <IL/il.h>
 
@@ -21,17 +22,6 @@ void load(const char* name, const std::vector<unsigned char>& png) {
     g_textureCache.loadFromMemory(name, png.data(), png.size());
 }
 
-// A picture whose left half is white and right half black.
-std::vector<unsigned char> halvesPng() {
-    std::vector<unsigned char> pixels;
-    for (int y = 0; y < 2; ++y)
-        for (int x = 0; x < 64; ++x) {
-            const unsigned char v = x < 32 ? 255 : 0;
-            pixels.insert(pixels.end(), {v, v, v, 255});
-        }
-    return testimages::encodePng(64, 2, pixels);
-}
-
 // Black pictures wherever the finale's own pictures would add light, a white credits picture,
 // and no music: no flash, no bars.
 class FinalParts : public testsupport::GlTest {
@@ -44,7 +34,6 @@ class FinalParts : public testsupport::GlTest {
         load("textures\\end.PNG", testimages::solidPng(0, 0, 0, 0));
         load("textures\\credits.png", testimages::solidPng(255, 255, 255));
         load("textures\\design-clogo-bar.png", testimages::solidPng(0, 0, 0));
-        load("textures\\design-work-scroller.jpg", halvesPng());
         g_skyParticles.prepare();
     }
     void SetUp() override {
@@ -63,7 +52,7 @@ class FinalParts : public testsupport::GlTest {
         glLoadIdentity();
         part(time, 1.0f / 30.0f);
     }
-    testsupport::MessageCapture capture;  // the logo and the arrows are not loaded here
+    testsupport::MessageCapture capture;  // the logo is not loaded here
 };
 
 TEST_F(FinalParts, CreditsFadeInTwentySecondsAfterTheFirstFrame) {
@@ -78,19 +67,6 @@ TEST_F(FinalParts, CreditsFadeInTwentySecondsAfterTheFirstFrame) {
     frame(partCredits, start + 80.0f);
     EXPECT_GT(pixelFromTop(320, 240).r, 250);
     EXPECT_EQ(pixelFromTop(320, 60).r, 0);  // not under the logo bars
-}
-
-TEST_F(FinalParts, ArrowShockLetterboxScrollsOneWidthEveryTenSeconds) {
-    // Near the band's left and right ends, clear of the sphere in the middle.
-    const struct {
-        float time;
-        bool leftWhite;
-    } frames[] = {{0.0f, true}, {5.0f, false}, {10.0f, true}, {15.0f, false}};
-    for (const auto& f : frames) {
-        frame(partArrowShock, f.time);
-        EXPECT_EQ(pixelFromTop(100, 100).r > 128, f.leftWhite) << f.time;
-        EXPECT_EQ(pixelFromTop(600, 380).r > 128, !f.leftWhite) << f.time;
-    }
 }
 
 }  // namespace
