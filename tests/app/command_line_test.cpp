@@ -1,3 +1,7 @@
+// The command line as a table: what each option sets (every field compared, the defaults
+// written out here rather than taken from the struct) and what each bad one says.
+#include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -7,78 +11,150 @@
 
 namespace {
 
-struct Parsed {
-    bool ok;
-    LaunchOptions options;
-    std::string error;
-};
+using Fields = std::map<std::string, std::string>;
 
-Parsed parse(std::vector<const char*> args) {
-    args.insert(args.begin(), "palisade");
-    Parsed p;
-    p.ok = parseCommandLine(int(args.size()), args.data(), p.options, p.error);
-    return p;
+// The words of a command line after the program's name; '' stands for an empty argument.
+bool parse(const std::string& line, LaunchOptions& options, std::string& error) {
+    std::vector<std::string> words = {"palisade"};
+    std::istringstream in(line);
+    for (std::string word; in >> word;) words.push_back(word == "''" ? "" : word);
+    std::vector<const char*> argv;
+    for (const std::string& word : words) argv.push_back(word.c_str());
+    return parseCommandLine(int(argv.size()), argv.data(), options, error);
 }
 
-TEST(CommandLine, NoOptionsKeepsTheClassicBehaviour) {
-    const Parsed p = parse({});
-    ASSERT_TRUE(p.ok);
-    EXPECT_FALSE(p.options.lockstep());
-    EXPECT_FALSE(p.options.noDialog);
-    EXPECT_EQ(p.options.dataPath, "data.rar");
-    EXPECT_EQ(p.options.startOrder, -1);
-    EXPECT_EQ(p.options.width, 640);
-    EXPECT_EQ(p.options.colorBits, 32);
+// "name=value name=value ..." as a map.
+Fields fields(const std::string& text) {
+    Fields out;
+    std::istringstream words(text);
+    for (std::string word; words >> word;) {
+        const size_t eq = word.find('=');
+        out[word.substr(0, eq)] = word.substr(eq + 1);
+    }
+    return out;
 }
 
-TEST(CommandLine, DisplayAndDataOptions) {
-    const Parsed p = parse({"--window", "1024x768", "--depth", "16", "--fullscreen", "--data",
-                            "other.rar", "--start-order", "7", "--no-dialog", "--loop"});
-    ASSERT_TRUE(p.ok) << p.error;
-    EXPECT_TRUE(p.options.windowGiven);
-    EXPECT_EQ(p.options.width, 1024);
-    EXPECT_EQ(p.options.height, 768);
-    EXPECT_EQ(p.options.colorBits, 16);
-    EXPECT_TRUE(p.options.fullscreen);
-    EXPECT_EQ(p.options.dataPath, "other.rar");
-    EXPECT_EQ(p.options.startOrder, 7);
-    EXPECT_TRUE(p.options.loop);
+Fields fieldsOf(const LaunchOptions& o) {
+    std::ostringstream s;
+    s << "help=" << o.showHelp << " version=" << o.showVersion << " windowGiven=" << o.windowGiven
+      << " width=" << o.width << " height=" << o.height << " depthGiven=" << o.depthGiven
+      << " colorBits=" << o.colorBits << " fullscreen=" << o.fullscreen
+      << " noDialog=" << o.noDialog << " effect=" << o.effect << " data=" << o.dataPath
+      << " startOrder=" << o.startOrder << " loop=" << o.loop << " capture=" << o.captureDir
+      << " video=" << o.videoPath << " measure=" << o.measure << " clearOnly=" << o.clearOnly
+      << " fps=" << o.fps << " frames=" << o.frames << " duration=" << o.duration
+      << " lockstepFrames=" << o.lockstepFrames() << " lockstep=" << o.lockstep()
+      << " dialog=" << o.dialogWanted();
+    return fields(s.str());
 }
 
-TEST(CommandLine, LockstepFrameCounts) {
-    Parsed p = parse({"--capture", "out", "--fps", "30", "--duration", "56"});
-    ASSERT_TRUE(p.ok) << p.error;
-    EXPECT_EQ(p.options.lockstepFrames(), 1680);
-    p = parse({"--measure", "--frames", "100", "--clear-only"});
-    ASSERT_TRUE(p.ok) << p.error;
-    EXPECT_EQ(p.options.lockstepFrames(), 100);
-    p = parse({"--capture", "out", "--fps", "24", "--duration", "0.1"});
-    ASSERT_TRUE(p.ok);
-    EXPECT_EQ(p.options.lockstepFrames(), 3);  // a partial frame still gets drawn
-}
-
-TEST(CommandLine, RefusesWhatItCannotUse) {
-    const std::vector<std::vector<const char*>> bad = {
-        {"--window", "800"},
-        {"--window", "0x600"},
-        {"--window"},
-        {"--depth", "24"},
-        {"--fps", "0"},
-        {"--frames", "-3"},
-        {"--duration", "nan"},
-        {"--start-order", "x"},
-        {"--capture", "out"},  // no length
-        {"--frames", "10"},    // no lockstep mode
-        {"--capture", "out", "--measure", "--frames", "5"},
-        {"--capture", "out", "--frames", "5", "--duration", "1"},
-        {"--clear-only"},
-        {"--video", "out.mp4", "--loop"},  // looping is for real time
-        {"--bogus"},
+TEST(CommandLine, EachOptionSetsItsFieldsAndNothingElse) {
+    const Fields defaults = fields(
+        "help=0 version=0 windowGiven=0 width=640 height=480 depthGiven=0 colorBits=32 "
+        "fullscreen=0 noDialog=0 effect= data=data.rar startOrder=-1 loop=0 capture= video= "
+        "measure=0 clearOnly=0 fps=30 frames=-1 duration=-1 lockstepFrames=-1 lockstep=0 dialog=1");
+    const struct {
+        const char* line;
+        const char* changed;  // from the defaults
+    } cases[] = {
+        {"", ""},
+        {"--help", "help=1"},
+        {"-h", "help=1"},
+        {"--version", "version=1"},
+        {"--window 1024x768", "dialog=0 windowGiven=1 width=1024 height=768"},
+        // The ends of the range, and a capital X.
+        {"--window 16X16384", "dialog=0 windowGiven=1 width=16 height=16384"},
+        {"--window 16384x16", "dialog=0 windowGiven=1 width=16384 height=16"},
+        {"--depth 16", "dialog=0 depthGiven=1 colorBits=16"},
+        {"--depth 32", "dialog=0 depthGiven=1"},
+        {"--fullscreen", "dialog=0 fullscreen=1"},
+        {"--no-dialog", "dialog=0 noDialog=1"},
+        {"--loop", "loop=1"},
+        {"--effect metaballs", "effect=metaballs"},  // the dialog still opens
+        {"--data other.rar", "data=other.rar"},
+        {"--start-order 0", "startOrder=0"},
+        {"--start-order 255", "startOrder=255"},
+        {"--video a.mp4", "lockstep=1 dialog=0 video=a.mp4"},  // to the song's end
+        {"--capture o --frames 1", "lockstep=1 dialog=0 capture=o frames=1 lockstepFrames=1"},
+        {"--measure --frames 10000000 --fps 1000",
+         "lockstep=1 dialog=0 measure=1 frames=10000000 fps=1000 lockstepFrames=10000000"},
+        {"--measure --clear-only --fps 1 --duration 86399.5",
+         "lockstep=1 dialog=0 measure=1 clearOnly=1 fps=1 duration=86399.5 lockstepFrames=86400"},
+        // 56 s x 30 = 1680; 0.1 s x 24 = 2.4, and a partial frame is still drawn; 0.1 x 30
+        // is 3.0000000000000004 in doubles, which must not become a fourth frame.
+        {"--video a.mkv --duration 56",
+         "lockstep=1 dialog=0 video=a.mkv duration=56 lockstepFrames=1680"},
+        {"--capture o --fps 24 --duration 0.1",
+         "lockstep=1 dialog=0 capture=o fps=24 duration=0.1 lockstepFrames=3"},
+        {"--capture o --duration 0.1",
+         "lockstep=1 dialog=0 capture=o duration=0.1 lockstepFrames=3"},
     };
-    for (const auto& args : bad) {
-        const Parsed p = parse(args);
-        EXPECT_FALSE(p.ok) << args[0];
-        EXPECT_FALSE(p.error.empty()) << args[0];
+    for (const auto& c : cases) {
+        LaunchOptions options;
+        std::string error;
+        ASSERT_TRUE(parse(c.line, options, error)) << c.line << ": " << error;
+        Fields expected = defaults;
+        for (const auto& [field, value] : fields(c.changed)) expected[field] = value;
+        EXPECT_EQ(fieldsOf(options), expected) << c.line;
+    }
+}
+
+TEST(CommandLine, RefusesWhatItCannotUseAndSaysWhy) {
+    const char* size = "--window: expected a size like 800x600";
+    const char* fps = "--fps: expected frames per second 1-1000";
+    const char* frames = "--frames: expected a frame count";
+    const char* seconds = "--duration: expected seconds";
+    const char* order = "--start-order: expected an order number 0-255";
+    const char* alone = "--frames and --duration need --capture DIR, --video FILE or --measure";
+    const char* exclusive = "--capture, --video and --measure exclude each other";
+    const char* noLength = "a lockstep run needs --frames N or --duration S";
+    const char* realTime = "--loop plays in real time, not with --capture, --video or --measure";
+    const char* clearOnly = "--clear-only goes with --measure";
+    const struct {
+        const char* line;
+        const char* said;
+    } cases[] = {
+        {"--window", size},
+        {"--window 800", size},
+        {"--window 15x600", size},
+        {"--window 800x16385", size},
+        {"--window x600", size},
+        {"--window 800x600x", size},
+        {"--depth 24", "--depth: expected 16 or 32"},
+        {"--effect", "--effect: expected an effect name (--effect list names them)"},
+        {"--effect ''", "--effect: expected an effect name"},
+        {"--data", "--data: expected an archive path"},
+        {"--start-order -1", order},
+        {"--start-order 256", order},
+        {"--start-order 3x", order},
+        {"--capture", "--capture: expected a directory"},
+        {"--video", "--video: expected a video file (.mp4, .mkv or .webm)"},
+        {"--measure --frames 1 --fps 0", fps},
+        {"--measure --frames 1 --fps 1001", fps},
+        {"--measure --frames 0", frames},
+        {"--measure --frames 10000001", frames},
+        {"--measure --duration 0", seconds},
+        {"--measure --duration nan", seconds},
+        {"--measure --duration 86400", seconds},
+        {"--measure --duration 2s", seconds},
+        {"--bogus", "unknown option --bogus"},
+        {"data.rar", "unknown option data.rar"},
+        {"--frames 10", alone},
+        {"--duration 1", alone},
+        {"--capture o --measure --frames 5", exclusive},
+        {"--capture o --video a.mp4", exclusive},
+        {"--capture o --frames 5 --duration 1", "give --frames or --duration, not both"},
+        {"--capture o", noLength},
+        {"--measure", noLength},
+        {"--video a.mp4 --loop", realTime},
+        {"--measure --frames 1 --loop", realTime},
+        {"--capture o --frames 1 --clear-only", clearOnly},
+    };
+    for (const auto& c : cases) {
+        LaunchOptions options;
+        std::string error;
+        EXPECT_FALSE(parse(c.line, options, error)) << c.line;
+        EXPECT_EQ(error.find(c.said), 0u) << c.line << ": " << error;
     }
 }
 

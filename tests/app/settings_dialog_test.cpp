@@ -1,14 +1,14 @@
-// The settings dialog on the offscreen driver, opened on purpose (the program itself does not
-// open it there), answered with synthetic keys and clicks.
-#include <IL/il.h>
-
-#include <cstdlib>
+// The settings dialog: what OK writes, the keyboard's state, and the dialog itself on the
+// offscreen driver, opened on purpose (the program itself does not open it there) and
+// answered with synthetic keys and the close box.
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "app/settings_choice.h"
 #include "app/settings_dialog.h"
 #include "archive/archive.h"
 #include "display/demo_window.h"
@@ -18,58 +18,100 @@
 namespace {
 
 // Where the 256 x 256 splash sits in the dialog: centred across, just below the top edge.
-constexpr int kSplashX = 3;
-constexpr int kSplashY = 3;
-constexpr int kSide = 256;
+constexpr int kSplashX = 3, kSplashY = 3, kSide = 256;
+
+std::string describe(const DemoWindow& w) {
+    return std::to_string(w.width) + "x" + std::to_string(w.height) + "x" +
+           std::to_string(w.colorBits) + (w.fullscreen ? " full" : "");
+}
+
+// What OK writes into a window whose fields all differ from the dialog's choices.
+TEST(SettingsChoice, OkWritesTheChoices) {
+    const struct {
+        SettingsChoice choice;
+        bool wasFullscreen;
+        const char* window;
+    } cases[] = {
+        {{}, false, "640x480x32"},                     // untouched
+        {{2, true, true}, false, "1024x768x16 full"},  // "1024*768", Fullscreen, "16"
+        {{0, false, true}, true, "640x480x16 full"},   // an unchecked box changes nothing
+        {{-1, false, false}, false, "320x200x32"},     // no entry: the size stays
+        {{3, true, false}, false, "320x200x32 full"},
+    };
+    for (const auto& c : cases) {
+        DemoWindow window;
+        window.width = 320;
+        window.height = 200;
+        window.colorBits = 24;
+        window.fullscreen = c.wasFullscreen;
+        applySettings(c.choice, window);
+        EXPECT_EQ(describe(window), c.window) << c.choice.resolution;
+    }
+}
+
+// The dialog's keyboard without the dialog: where Shift+Tab takes the focus (the dialog's own
+// test cannot type it), and the dropped-down list keeping Enter and Escape for itself.
+TEST(SettingsChoice, BackTabGoesRoundTheOtherWayAndAnOpenListTakesEnterAndEscape) {
+    using K = SettingsKey;
+    using C = SettingsControl;
+    const struct {
+        std::vector<K> keys;
+        C focus;
+    } cases[] = {{{K::BackTab}, C::Cancel},
+                 {{K::Tab, K::BackTab}, C::Cancel},
+                 {{K::BackTab, K::BackTab}, C::Ok},
+                 {{K::Tab, K::Tab, K::Tab, K::BackTab}, C::Fullscreen},
+                 {{K::BackTab, K::Tab}, C::Resolution}};
+    for (const auto& c : cases) {
+        SettingsDialogState state;
+        for (const K key : c.keys) state.press(key);
+        EXPECT_EQ(state.focus, c.focus) << c.keys.size();
+    }
+    SettingsDialogState state;
+    state.focus = C::Resolution;
+    state.listOpen = true;
+    EXPECT_EQ(state.press(K::Down), SettingsOutcome::Open);
+    EXPECT_EQ(state.press(K::Escape), SettingsOutcome::Open);
+    EXPECT_FALSE(state.listOpen);
+    state.listOpen = true;
+    EXPECT_EQ(state.press(K::Enter), SettingsOutcome::Open);
+    EXPECT_EQ(state.choice.resolution, 1);
+    EXPECT_EQ(state.press(K::Enter), SettingsOutcome::Ok);
+    state.listOpen = true;
+    state.focus = C::Depth;  // Down still moves the open list; Tab closes it
+    state.press(K::Down);
+    state.press(K::Tab);
+    EXPECT_FALSE(state.listOpen);
+    EXPECT_EQ(state.choice.resolution, 2);
+}
 
 struct Screen {
     std::vector<uint8_t> rgb;
     int width = 0, height = 0;
 };
 
-// Runs the dialog, posting one key per frame from the third frame on (the first frames
-// settle the layout), then whatever `last` does. Gives up with the close box after 200
-// frames so that a dialog that ignores its input cannot hang the test.
-SettingsResult run(DemoWindow& window, std::vector<int> keys, bool closeBox = false,
-                   Screen* screen = nullptr) {
+// Runs the dialog over a window whose fields all differ from the dialog's choices, typing a
+// key a frame from the third frame on (the first ones settle the layout): t Tab, u d l r the
+// arrows, s space, e Enter, x Escape, c the close box. Gives up with the close box after 200
+// frames, so that a dialog that ignores its input cannot hang the test.
+SettingsResult run(DemoWindow& window, const std::string& keys, Screen* screen = nullptr) {
+    window.width = 320;
+    window.height = 200;
+    window.colorBits = 24;
+    const std::string letters = "tudlrsex";
+    const int codes[] = {platform::KeyTab,   platform::KeyUp,    platform::KeyDown,
+                         platform::KeyLeft,  platform::KeyRight, platform::KeySpace,
+                         platform::KeyEnter, platform::KeyEscape};
     SettingsDialogOptions options;
     options.evenWhenHeadless = true;
     options.afterFrame = [&](platform::DialogHost* host, int frame) {
         if (frame == 2 && screen)
             platform::readDialogPixels(host, screen->rgb, screen->width, screen->height);
-        const size_t k = frame >= 2 ? size_t(frame - 2) : keys.size() + 1;
-        if (k < keys.size()) platform::postDialogKey(host, keys[k]);
-        if ((k == keys.size() && closeBox) || frame > 200) platform::postDialogClose(host);
+        const char key = frame >= 2 && size_t(frame - 2) < keys.size() ? keys[frame - 2] : 0;
+        if (key && key != 'c') platform::postDialogKey(host, codes[letters.find(key)]);
+        if (key == 'c' || frame > 200) platform::postDialogClose(host);
     };
     return runSettingsDialog(window, options);
-}
-
-// A window whose fields differ from every default, to see what OK writes.
-DemoWindow& odd(DemoWindow& w) {
-    w.width = 320;
-    w.height = 200;
-    w.colorBits = 24;
-    return w;
-}
-
-std::vector<uint8_t> splashFromArchive() {
-    size_t size = 0;
-    unsigned char* data = Archive::loadEntry(&size, "splash.png");
-    std::vector<uint8_t> rgb;
-    if (!data) return rgb;
-    ilInit();
-    ILuint image = 0;
-    ilGenImages(1, &image);
-    ilBindImage(image);
-    ilEnable(IL_ORIGIN_SET);
-    ilOriginFunc(IL_ORIGIN_UPPER_LEFT);
-    if (ilLoadL(IL_TYPE_UNKNOWN, data, ILuint(size)) && ilConvertImage(IL_RGB, IL_UNSIGNED_BYTE) &&
-        ilGetInteger(IL_IMAGE_WIDTH) == kSide && ilGetInteger(IL_IMAGE_HEIGHT) == kSide)
-        rgb.assign(ilGetData(), ilGetData() + kSide * kSide * 3);
-    ilDeleteImages(1, &image);
-    ilDisable(IL_ORIGIN_SET);
-    std::free(data);
-    return rgb;
 }
 
 class SettingsDialogTest : public ::testing::Test {
@@ -78,80 +120,58 @@ class SettingsDialogTest : public ::testing::Test {
     void TearDown() override { Archive::setDataPath("data.rar"); }
 };
 
-TEST_F(SettingsDialogTest, DrawsTheSplashAndEnterIsOkWithTheDefaults) {
-    DemoWindow window;
-    Screen screen;
-    EXPECT_EQ(run(odd(window), {platform::KeyEnter}, false, &screen), SettingsResult::Ok);
-    EXPECT_EQ(window.width, 640);
-    EXPECT_EQ(window.height, 480);
-    EXPECT_EQ(window.colorBits, 32);
-    EXPECT_FALSE(window.fullscreen);
-
-    // The splash, pixel for pixel where it should be: neither moved nor scaled.
-    ASSERT_GE(screen.width, kSplashX + kSide);
-    ASSERT_GE(screen.height, kSplashY + kSide);
-    const std::vector<uint8_t> splash = splashFromArchive();
-    ASSERT_EQ(splash.size(), size_t(kSide * kSide * 3));
-    long worst = 0, sum = 0;
-    for (int y = 0; y < kSide; ++y)
-        for (int x = 0; x < kSide * 3; ++x) {
-            const int shown = screen.rgb[(size_t(kSplashY + y) * screen.width + kSplashX) * 3 + x];
-            const long d = std::labs(long(shown) - splash[size_t(y) * kSide * 3 + x]);
-            worst = std::max(worst, d);
-            sum += d;
-        }
-    EXPECT_LE(worst, 8);
-    EXPECT_LT(double(sum) / (kSide * kSide * 3), 1.0);
-}
-
-TEST_F(SettingsDialogTest, EscapeAndTheCloseBoxCancelAndChangeNothing) {
-    for (const bool closeBox : {false, true}) {
+// The keyboard as a person uses it, ending with the dialog answered: what the window is then
+// (it was 320 x 200 at 24 bits, which only OK changes).
+TEST_F(SettingsDialogTest, TheKeyboardChoosesAndAnswers) {
+    const struct {
+        const char* keys;
+        SettingsResult result;
+        const char* window;
+    } cases[] = {
+        {"e", SettingsResult::Ok, "640x480x32"},
+        {"tdx", SettingsResult::Cancel, "320x200x24"},
+        {"tdc", SettingsResult::Cancel, "320x200x24"},
+        {"dsue", SettingsResult::Ok, "640x480x32"},  // nothing has the focus yet
+        {"tse", SettingsResult::Ok, "640x480x32"},   // space on the list
+        {"tdddre", SettingsResult::Ok, "1024x768x32"},
+        {"tddulue", SettingsResult::Ok, "640x480x32"},
+        {"ttssse", SettingsResult::Ok, "640x480x32 full"},
+        {"tttde", SettingsResult::Ok, "640x480x16"},
+        {"tttlre", SettingsResult::Ok, "640x480x32"},
+        {"tddtstue", SettingsResult::Ok, "1024x768x16 full"},
+        {"tttts", SettingsResult::Ok, "640x480x32"},  // space on OK
+        {"ttttts", SettingsResult::Cancel, "320x200x24"},
+        {"ttttte", SettingsResult::Cancel, "320x200x24"},  // Enter on Cancel
+        {"ttttttre", SettingsResult::Ok, "800x600x32"},    // Tab goes round to the list
+    };
+    for (const auto& c : cases) {
         DemoWindow window;
-        const std::vector<int> keys =
-            closeBox ? std::vector<int>{platform::KeyTab, platform::KeyDown}
-                     : std::vector<int>{platform::KeyTab, platform::KeyDown, platform::KeyEscape};
-        EXPECT_EQ(run(odd(window), keys, closeBox), SettingsResult::Cancel) << closeBox;
-        EXPECT_EQ(window.width, 320) << closeBox;
-        EXPECT_EQ(window.colorBits, 24) << closeBox;
+        EXPECT_EQ(run(window, c.keys), c.result) << c.keys;
+        EXPECT_EQ(describe(window), c.window) << c.keys;
     }
 }
 
-TEST_F(SettingsDialogTest, KeyboardChoosesEveryControl) {
-    using namespace platform;
+// The dialog with the archive's splash and without it (an archive that cannot be read) differ
+// exactly where the 256 x 256 splash sits: neither moved nor scaled.
+TEST_F(SettingsDialogTest, ShowsTheSplashUnscaledBelowTheTopEdge) {
     DemoWindow window;
-    // List down twice, the box, the depth group up to 16, then Enter.
-    EXPECT_EQ(run(window, {KeyTab, KeyDown, KeyDown, KeyTab, KeySpace, KeyTab, KeyUp, KeyEnter}),
-              SettingsResult::Ok);
-    EXPECT_EQ(window.width, 1024);
-    EXPECT_EQ(window.height, 768);
-    EXPECT_EQ(window.colorBits, 16);
-    EXPECT_TRUE(window.fullscreen);
-}
-
-TEST_F(SettingsDialogTest, WithoutTheSplashTheDialogStillAnswers) {
+    Screen with, without;
+    ASSERT_EQ(run(window, "e", &with), SettingsResult::Ok);
     Archive::setDataPath("/nonexistent/data.rar");
-    DemoWindow window;
-    Screen screen;
-    EXPECT_EQ(
-        run(odd(window), {platform::KeyTab, platform::KeyDown, platform::KeyEnter}, false, &screen),
-        SettingsResult::Ok);
-    EXPECT_EQ(window.width, 800);
-    // Where the splash would be, the dialog's plain ground.
-    ASSERT_GT(screen.width, kSplashX + kSide / 2);
-    const uint8_t* middle =
-        &screen.rgb[(size_t(kSplashY + kSide / 2) * screen.width + kSplashX + kSide / 2) * 3];
-    const uint8_t* corner = &screen.rgb[0];
-    EXPECT_EQ(std::memcmp(middle, corner, 3), 0);
-}
-
-TEST_F(SettingsDialogTest, HeadlessDriverMeansNoDialog) {
-    DemoWindow window;
-    SettingsDialogOptions options;
-    bool drawn = false;
-    options.afterFrame = [&](platform::DialogHost*, int) { drawn = true; };
-    EXPECT_EQ(runSettingsDialog(odd(window), options), SettingsResult::Unavailable);
-    EXPECT_FALSE(drawn);
-    EXPECT_EQ(window.width, 320);
+    ASSERT_EQ(run(window, "e", &without), SettingsResult::Ok);
+    ASSERT_EQ(with.rgb.size(), without.rgb.size());
+    int left = with.width, top = with.height, right = -1, bottom = -1;
+    for (int y = 0; y < with.height; ++y)
+        for (int x = 0; x < with.width; ++x) {
+            const size_t at = (size_t(y) * with.width + x) * 3;
+            if (std::memcmp(&with.rgb[at], &without.rgb[at], 3) == 0) continue;
+            left = std::min(left, x), right = std::max(right, x);
+            top = std::min(top, y), bottom = std::max(bottom, y);
+        }
+    EXPECT_EQ(left, kSplashX);
+    EXPECT_EQ(top, kSplashY);
+    EXPECT_EQ(right, kSplashX + kSide - 1);
+    EXPECT_EQ(bottom, kSplashY + kSide - 1);
 }
 
 }  // namespace
