@@ -37,8 +37,7 @@ inline std::vector<unsigned char> redTopPng(int width = 2, int height = 2) {
 
 // A PNG of one colour.
 inline std::vector<unsigned char> solidPng(unsigned char r, unsigned char g, unsigned char b,
-                                           unsigned char a = 255, int width = 4,
-                                           int height = 4) {
+                                           unsigned char a = 255, int width = 4, int height = 4) {
     std::vector<unsigned char> pixels;
     for (int i = 0; i < width * height; ++i) pixels.insert(pixels.end(), {r, g, b, a});
     return encodePng(width, height, pixels);

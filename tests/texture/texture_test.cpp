@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "archive/archive.h"
+#include "archive/archive_writer.h"
 #include "tests/support/test_support.h"
 #include "tests/texture/test_images.h"
 #include "texture/texture_cache.h"
@@ -15,21 +16,10 @@ namespace {
 
 using testsupport::MessageCapture;
 
-// Red of the first texel of row 0 (the row OpenGL puts at t = 0) of a texture.
-int redOfFirstRow(unsigned texture) {
-    glBindTexture(GL_TEXTURE_2D, texture);
-    GLint width = 0, height = 0;
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
-    std::vector<unsigned char> texels(size_t(width) * height * 4);
-    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
-    return texels.empty() ? -1 : texels[0];
-}
-
-GLint boundTexture() {
-    GLint bound = 0;
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-    return bound;
+GLint bound() {
+    GLint texture = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &texture);
+    return texture;
 }
 
 class Textures : public testsupport::GlTest {
@@ -40,132 +30,189 @@ class Textures : public testsupport::GlTest {
         png = testimages::redTopPng();
         ASSERT_FALSE(png.empty());
     }
-    bool add(const char* name) { return cache->loadFromMemory(name, png.data(), png.size()); }
+    bool add(const std::string& name) {
+        return cache->loadFromMemory(name.c_str(), png.data(), png.size());
+    }
+    const std::vector<std::string>& messages() const { return capture.messages(); }
 
     std::unique_ptr<TextureCache> cache = std::make_unique<TextureCache>();
     std::vector<unsigned char> png;
     MessageCapture capture;
 };
 
-TEST_F(Textures, NamesIgnoreCaseButNotTheSeparator) {
+TEST_F(Textures, NamesMatchIgnoringLetterCaseOnly) {
     EXPECT_EQ(cache->find("textures\\greet.png"), 0u);  // empty table
-    ASSERT_TRUE(add("textures\\Greet.png"));
-    EXPECT_STREQ(cache->name(0), "textures\\greet.png");
-    const unsigned greet = cache->find("textures\\greet.png");
-    EXPECT_NE(greet, 0u);
-
-    glBindTexture(GL_TEXTURE_2D, 0);
-    cache->bind("TEXTURES\\GREET.PNG");
-    EXPECT_EQ(boundTexture(), GLint(greet));
-    EXPECT_TRUE(capture.messages().empty());
-
-    cache->bind("textures/greet.png");
-    EXPECT_EQ(boundTexture(), GLint(greet));  // unchanged
-    ASSERT_EQ(capture.messages().size(), 1u);
-    EXPECT_EQ(capture.messages()[0], "Texture was not found: textures/greet.png\n");
-    EXPECT_EQ(cache->find("textures/greet.png"), 0u);
+    for (const char* name : {"textures\\sky.png", "textures\\Greet.png", "textures\\greet.jpg"})
+        ASSERT_TRUE(add(name));
+    EXPECT_STREQ(cache->name(1), "textures\\greet.png");
+    EXPECT_EQ(cache->find("textures\\sky.png"), cache->texture(0));
+    EXPECT_EQ(cache->find("textures\\greet.jpg"), cache->texture(2));
+    const unsigned greet = cache->texture(1);
+    EXPECT_TRUE(greet != cache->texture(0) && greet != cache->texture(2));
+    for (const char* name : {"textures\\greet.png", "TEXTURES\\GREET.PNG", "Textures\\gREET.png"}) {
+        EXPECT_EQ(cache->find(name), greet) << name;
+        glBindTexture(GL_TEXTURE_2D, 7777);  // not a texture of the cache
+        cache->bind(name);
+        EXPECT_EQ(bound(), GLint(greet)) << name;
+    }
+    EXPECT_TRUE(messages().empty());
+    // Unlike the archive's own matching, '/' and '_' are not '\'. A missing name is shown
+    // once, as the caller wrote it, however often and in whatever letter case it is asked for.
+    std::vector<std::string> shown;
+    for (const char* name : {"textures/greet.png", "textures_greet.png", "textures\\greet.pn",
+                             "textures\\greet.png.", "greet.png", ""}) {
+        EXPECT_EQ(cache->find(name), 0u) << name;
+        cache->bind(name);
+        EXPECT_EQ(bound(), GLint(greet)) << name;  // unchanged
+        shown.push_back("Texture was not found: " + std::string(name) + "\n");
+    }
+    cache->bind("Textures/Greet.png");
+    cache->bind("TEXTURES/GREET.PNG");
+    EXPECT_EQ(messages(), shown);
 }
 
 TEST_F(Textures, BindSlotBindsOnlySlotsOneToCountMinusOne) {
     ASSERT_TRUE(add("a.png"));
     ASSERT_TRUE(add("b.png"));
-    glBindTexture(GL_TEXTURE_2D, 0);
-    cache->bindSlot(0);
-    EXPECT_EQ(boundTexture(), 0);
-    cache->bindSlot(2);
-    cache->bindSlot(-1);
-    EXPECT_EQ(boundTexture(), 0);
-    EXPECT_TRUE(capture.messages().empty());  // the slide shows ask for these every frame
-    cache->bindSlot(1);
-    EXPECT_EQ(boundTexture(), GLint(cache->texture(1)));
-    EXPECT_NE(cache->texture(0), cache->texture(1));
-}
-
-TEST_F(Textures, PngAndJpgNamesAreFlippedOthersAreNot) {
-    ASSERT_TRUE(add("textures\\a.png"));
-    ASSERT_TRUE(add("textures\\b.JPG"));
-    ASSERT_TRUE(add("textures\\c.bmp"));
-    ASSERT_TRUE(add("textures\\d"));
-    // Flipped: the picture's top row (red) ends up last, at t = 1.
-    EXPECT_EQ(redOfFirstRow(cache->texture(0)), 0);
-    EXPECT_EQ(redOfFirstRow(cache->texture(1)), 0);
-    EXPECT_EQ(redOfFirstRow(cache->texture(2)), 255);
-    EXPECT_EQ(redOfFirstRow(cache->texture(3)), 255);
-}
-
-TEST_F(Textures, UploadsMipmapsWithTheCachesFilters) {
-    png = testimages::redTopPng(3, 5);  // sides that are not powers of two are scaled
-    ASSERT_TRUE(add("odd.png"));
-    glBindTexture(GL_TEXTURE_2D, cache->texture(0));
-    GLint width = 0, height = 0, level1 = 0, minFilter = 0, magFilter = 0;
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 1, GL_TEXTURE_WIDTH, &level1);
-    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &minFilter);
-    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, &magFilter);
-    EXPECT_EQ(width & (width - 1), 0);
-    EXPECT_EQ(height & (height - 1), 0);
-    EXPECT_GT(height, 1);
-    EXPECT_GE(level1, 1);
-    EXPECT_EQ(minFilter, GL_LINEAR_MIPMAP_NEAREST);
-    EXPECT_EQ(magFilter, GL_LINEAR);
-}
-
-TEST_F(Textures, AFailedDecodeIsReportedAndStillTakesItsSlot) {
-    const std::string text = "not an image";
-    ASSERT_TRUE(cache->loadFromMemory(
-        "textures\\readme.txt", reinterpret_cast<const unsigned char*>(text.data()), text.size()));
-    ASSERT_TRUE(add("textures\\after.png"));
-    EXPECT_EQ(cache->count(), 2);
-    const unsigned broken = cache->find("textures\\readme.txt");
-    ASSERT_NE(broken, 0u);
-    EXPECT_NE(broken, cache->find("textures\\after.png"));
-    glBindTexture(GL_TEXTURE_2D, broken);
-    GLint width = -1;
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
-    EXPECT_EQ(width, 0);  // no image
-    // Said once, at load: a blank picture on screen would otherwise be the only sign.
-    ASSERT_EQ(capture.messages().size(), 1u);
-    EXPECT_EQ(capture.messages()[0], "Texture could not be decoded: textures\\readme.txt");
-}
-
-TEST_F(Textures, AnUnreadableEntryKeepsItsSlotAndNoNameIsReportedTwice) {
-    Archive::setDataPath("no-such-archive.rar");
-    EXPECT_TRUE(cache->load("textures\\sky.png"));
-    ASSERT_TRUE(add("textures\\after.png"));
-    ASSERT_EQ(cache->count(), 2);  // the slots keep their numbers
-    EXPECT_NE(cache->find("textures\\sky.png"), 0u);
-    ASSERT_EQ(capture.messages().size(), 1u);
-    EXPECT_EQ(capture.messages()[0], "Texture could not be read: textures\\sky.png");
-
-    // Frame after frame: the unreadable name binds its empty texture, a missing name is
-    // reported the first time only, whatever its letter case.
-    for (int frame = 0; frame < 3; ++frame) {
-        cache->bind("textures\\sky.png");
-        EXPECT_EQ(boundTexture(), GLint(cache->find("textures\\sky.png")));
-        cache->bind(frame ? "TEXTURES\\GONE.PNG" : "textures\\gone.png");
+    ASSERT_TRUE(add("c.png"));
+    for (int slot : {1, 2}) {
+        cache->bindSlot(slot);
+        EXPECT_EQ(bound(), GLint(cache->texture(slot)));
     }
-    ASSERT_EQ(capture.messages().size(), 2u);
-    EXPECT_EQ(capture.messages()[1], "Texture was not found: textures\\gone.png\n");
-    cache->bindSlot(1);
-    EXPECT_EQ(boundTexture(), GLint(cache->find("textures\\after.png")));
+    for (int slot : {0, 3, -1}) {
+        cache->bindSlot(slot);
+        EXPECT_EQ(bound(), GLint(cache->texture(2))) << slot;  // unchanged
+    }
+    EXPECT_TRUE(messages().empty());  // the slide shows ask for these every frame
 }
 
 TEST_F(Textures, StopsAtItsLimitsWithAMessage) {
     const std::string longName = "textures\\" + std::string(115, 'x') + ".png";  // 128
-    EXPECT_FALSE(add(longName.c_str()));
-    ASSERT_EQ(capture.messages().size(), 1u);
-    EXPECT_NE(capture.messages()[0].find("too long"), std::string::npos);
-    EXPECT_TRUE(add(longName.substr(1).c_str()));  // 127 fit
-
-    for (int i = 1; i < TextureCache::kSlots; ++i) {
-        ASSERT_TRUE(add(("t" + std::to_string(i) + ".png").c_str()));
-    }
+    EXPECT_FALSE(add(longName));
+    EXPECT_EQ(cache->count(), 0);
+    cache->bind(longName.c_str());  // already told
+    EXPECT_EQ(messages(), std::vector<std::string>{"The texture name is too long: " + longName +
+                                                   " was not loaded"});
+    EXPECT_TRUE(add(longName.substr(1)));  // 127 fit
+    EXPECT_NE(cache->find(longName.substr(1).c_str()), 0u);
+    for (int i = 1; i < TextureCache::kSlots; ++i) ASSERT_TRUE(add("t" + std::to_string(i)));
+    EXPECT_NE(cache->find("t127"), 0u);
     capture.clear();
     EXPECT_FALSE(add("textures\\one-more.png"));
     EXPECT_EQ(cache->count(), TextureCache::kSlots);
-    ASSERT_EQ(capture.messages().size(), 1u);
-    EXPECT_NE(capture.messages()[0].find("textures\\one-more.png"), std::string::npos);
+    EXPECT_EQ(messages(),
+              std::vector<std::string>{"Too many textures: textures\\one-more.png was not loaded"});
+}
+
+// The first two texels of row 0 (the row OpenGL puts at t = 0) of a texture, RGBA.
+std::vector<int> firstRow(unsigned texture) {
+    static std::vector<unsigned char> texels(64 * 64 * 4);  // room for any test picture
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
+    return std::vector<int>(texels.begin(), texels.begin() + 8);
+}
+const std::vector<int> kBlue = {0, 0, 255, 255, 0, 0, 255, 255},
+                       kRed = {255, 0, 0, 255, 255, 0, 0, 255};
+
+TEST_F(Textures, PngAndJpgNamesAreFlippedOthersAreNot) {
+    // Flipped, the picture's top row (red) ends up last, at t = 1.
+    for (const char* name : {"a.png", "b.JPG", "c.bmp", "d", "e.png.gif"}) {
+        ASSERT_TRUE(add(name));
+        EXPECT_EQ(firstRow(cache->find(name)), name[0] < 'c' ? kBlue : kRed) << name;
+    }
+}
+
+TEST_F(Textures, UploadsEveryMipmapLevelInRgbaWithTheCachesFilters) {
+    png = testimages::solidPng(10, 20, 30, 128, 2, 8);
+    ASSERT_TRUE(add("tall.png"));
+    EXPECT_EQ(firstRow(cache->find("tall.png")),
+              std::vector<int>({10, 20, 30, 128, 10, 20, 30, 128}));
+    auto size = [](int level) {
+        GLint w = 0, h = 0;
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_WIDTH, &w);
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_HEIGHT, &h);
+        return std::to_string(w) + "x" + std::to_string(h);
+    };
+    EXPECT_EQ(size(0) + " " + size(1) + " " + size(2) + " " + size(3), "2x8 1x4 1x2 1x1");
+    GLint minFilter = 0, magFilter = 0;
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &minFilter);
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, &magFilter);
+    EXPECT_EQ(minFilter, GL_LINEAR_MIPMAP_NEAREST);
+    EXPECT_EQ(magFilter, GL_LINEAR);
+}
+
+TEST_F(Textures, AnEntryThatCannotBeReadOrDecodedIsToldOnceAndKeepsItsSlot) {
+    const std::string text = "not an image";
+    ASSERT_TRUE(cache->loadFromMemory(
+        "textures\\readme.txt", reinterpret_cast<const unsigned char*>(text.data()), text.size()));
+    Archive::setDataPath("no-such-archive.rar");
+    EXPECT_TRUE(cache->load("textures\\sky.png"));
+    ASSERT_TRUE(add("textures\\after.png"));
+    ASSERT_EQ(cache->count(), 3);  // the slots keep their numbers
+    for (int frame = 0; frame < 2; ++frame)
+        for (int slot = 0; slot < 3; ++slot) {
+            cache->bind(cache->name(slot));
+            EXPECT_EQ(bound(), GLint(cache->texture(slot)));
+        }
+    for (unsigned texture : {cache->texture(0), cache->texture(1)}) {
+        glBindTexture(GL_TEXTURE_2D, texture);
+        GLint width = -1;
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+        EXPECT_EQ(width, 0);  // no image
+    }
+    const std::vector<std::string> shown = {"Texture could not be decoded: textures\\readme.txt",
+                                            "Texture could not be read: textures\\sky.png"};
+    EXPECT_EQ(messages(), shown);
+}
+
+// An archive of the given names, each holding the test picture.
+void writeArchive(const std::string& path, const std::vector<std::string>& names,
+                  const std::vector<unsigned char>& data) {
+    std::vector<uint8_t> bytes;
+    rar::VectorSink sink(bytes);
+    rar::PackOptions options;
+    options.store = true;
+    rar::ArchiveWriter writer(sink, options);
+    ASSERT_TRUE(writer.begin());
+    for (const std::string& name : names)
+        ASSERT_TRUE(writer.add(name.c_str(), data.data(), data.size(), 0, 0x20));
+    ASSERT_TRUE(testsupport::writeFile(path, bytes));
+}
+
+// The directory's entries as stored, prefix and ending compared letter for letter, in
+// archive order, until the table is full.
+TEST_F(Textures, LoadsADirectoryOfTheArchive) {
+    testsupport::TempDir dir;
+    writeArchive(dir.file("data.rar"),
+                 {"textures\\B.png", "Textures\\x.png", "texturesx.png", "lwos\\t.png",
+                  "textures\\sub\\c.jpg", "textures/y.png", "textures\\a.PNG"},
+                 png);
+    Archive::setDataPath(dir.file("data.rar").c_str());
+    ASSERT_EQ(cache->loadDirectory("textures"), 3);
+    EXPECT_STREQ(cache->name(0), "textures\\b.png");
+    EXPECT_STREQ(cache->name(1), "textures\\sub\\c.jpg");
+    EXPECT_STREQ(cache->name(2), "textures\\a.png");
+    EXPECT_EQ(firstRow(cache->texture(2)), kBlue);  // decoded and flipped
+    EXPECT_TRUE(messages().empty());
+
+    // The object table takes only names ending in "lwo", and stops with one message when
+    // it is full.
+    AssetNames names("object");
+    writeArchive(dir.file("data.rar"),
+                 {"lwos\\a.lwo", "lwos\\b.LWO", "lwos\\c.lwo.bak", "lwos\\d.lwo"}, png);
+    double seconds = 0;
+    auto load = [&](const char* name) {
+        if (!names.claim(name)) return false;
+        names.commit();
+        return true;
+    };
+    EXPECT_EQ(names.loadDirectory("lwos", "lwo", load, seconds), 2);
+    EXPECT_STREQ(names.name(1), "lwos\\d.lwo");
+    while (!names.full()) ASSERT_TRUE(load("x"));
+    EXPECT_EQ(names.loadDirectory("lwos", "lwo", load, seconds), 0);
+    EXPECT_EQ(messages(),
+              std::vector<std::string>{
+                  "Too many objects: lwos\\a.lwo and the entries after it were not loaded"});
 }
 
 }  // namespace
