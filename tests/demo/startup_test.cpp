@@ -2,7 +2,6 @@
 #include <IL/il.h>
 
 #include <filesystem>
-#include <fstream>
 #include <set>
 #include <string>
 #include <utility>
@@ -11,13 +10,13 @@
 #include <gtest/gtest.h>
 
 #include "archive/archive.h"
-#include "archive/archive_writer.h"
 #include "demo/startup.h"
 #include "glext/extensions.h"
 #include "mesh/mesh_library.h"
 #include "music/music_player.h"
 #include "music/xm_writer.h"
 #include "tests/mesh/lwo_builder.h"
+#include "tests/support/archive_file.h"
 #include "tests/support/test_support.h"
 #include "tests/texture/test_images.h"
 #include "texture/texture_cache.h"
@@ -36,23 +35,8 @@ int fakeDriver() {
     return initExtensions(source);
 }
 
-using Entries = std::vector<std::pair<std::string, std::vector<uint8_t>>>;
-
-bool writeArchive(const char* path, const Entries& entries) {
-    std::vector<uint8_t> bytes;
-    rar::VectorSink sink(bytes);
-    rar::ArchiveWriter writer(sink, rar::PackOptions());
-    if (!writer.begin()) return false;
-    for (const auto& [name, data] : entries) {
-        if (!writer.add(name.c_str(), data.data(), data.size(),
-                        rar::dosDateTime(2004, 4, 1, 0, 0, 0), 0x20)) {
-            return false;
-        }
-    }
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-    return true;
-}
+using Entries = testsupport::ArchiveEntries;
+using testsupport::writeArchive;
 
 // A one-pattern module with one note, enough for the player to open and play.
 std::vector<uint8_t> tinyModule() {
@@ -138,7 +122,7 @@ TEST_F(StartUp, SetsTheGlobalStateAndLoadsEveryAssetOfTheArchive) {
         {"Palisade_2.0_by_Quillon___Tinmoth.xm", tinyModule()},
     };
     const std::string archive = temp.file("startup_test.rar");
-    ASSERT_TRUE(writeArchive(archive.c_str(), entries));
+    ASSERT_TRUE(writeArchive(archive, entries));
     Archive::setDataPath(archive.c_str());
 
     glDisable(GL_TEXTURE_2D);
@@ -198,7 +182,7 @@ TEST_F(StartUp, SetsTheGlobalStateAndLoadsEveryAssetOfTheArchive) {
 
 TEST_F(StartUp, MissingMusicIsReportedAndTheDemoRunsSilent) {
     const std::string archive = temp.file("startup_silent.rar");
-    ASSERT_TRUE(writeArchive(archive.c_str(), {{"lwos\\readme.txt", text("nothing")}}));
+    ASSERT_TRUE(writeArchive(archive, {{"lwos\\readme.txt", text("nothing")}}));
     Archive::setDataPath(archive.c_str());
     ASSERT_TRUE(initDemo());
     ASSERT_EQ(capture.messages().size(), 1u);

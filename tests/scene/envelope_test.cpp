@@ -27,126 +27,106 @@ EnvelopeKey key(float value, float time, int shape, float tension = 0, float con
     return k;
 }
 
-// The cubic Hermite curve from p0 to p1 with tangents m0 and m1, at u.
-double hermite(double p0, double p1, double m0, double m1, double u) {
-    const double u2 = u * u, u3 = u2 * u;
-    return (2 * u3 - 3 * u2 + 1) * p0 + (u3 - 2 * u2 + u) * m0 + (-2 * u3 + 3 * u2) * p1 +
-           (u3 - u2) * m1;
-}
-
-TEST(Envelope, LinearKeysAndTheirEnds) {
-    EnvelopeChannel c = channel({key(0, 0, kShapeLinear), key(10, 1, kShapeLinear)});
-    EXPECT_DOUBLE_EQ(c.evaluate(0.5f), 5.0);
-    EXPECT_EQ(c.evaluate(1.0f), 10.0);  // a key's own time gives its value exactly
-    EXPECT_EQ(c.evaluate(2.0f), 10.0);  // constant after
-    c.post = kBehaviorReset;
-    EXPECT_EQ(c.evaluate(2.0f), 0.0);
-    EXPECT_EQ(channel({}).evaluate(3.0f), 0.0);
-    EXPECT_EQ(channel({key(7, 2, kShapeTCB)}).evaluate(-5.0f), 7.0);
-}
-
-TEST(Envelope, SteppedKeyHoldsThePreviousValueUpToItsTime) {
-    const EnvelopeChannel c = channel({key(1, 0, kShapeStepped), key(5, 2, kShapeStepped)});
-    EXPECT_EQ(c.evaluate(1.999f), 1.0);
-    EXPECT_EQ(c.evaluate(2.0f), 5.0);
-}
-
-// Three keys 0 -> 1 -> 0 a second apart: the middle of the first span for TCB keys with
-// tension, continuity and bias at their limits, against the Hermite curve with the tangents
-// worked out by hand. Without a key before it, the first key leaves with (1-T)(1-C)(1-B)
-// times the span; the middle key arrives with half of a*1 + b*(-1).
-TEST(Envelope, TcbShapesAtTheirLimits) {
-    struct Case {
-        float t, c, b;
-        double outgoing, incoming;
-    };
-    const Case cases[] = {
-        {0, 0, 0, 1.0, 0.0},   // Catmull-Rom: flat at the peak
-        {1, 0, 0, 0.0, 0.0},   // full tension: no tangents
-        {-1, 0, 0, 2.0, 0.0},  // negative tension doubles them
-        {0, 1, 0, 0.0, -1.0},  // continuity 1 at the peak takes the outgoing slope in
-        {0, -1, 0, 2.0, 1.0},  {0, 0, 1, 0.0, 1.0},  // bias towards the span before
-        {0, 0, -1, 2.0, -1.0},                       // bias towards the span after
-    };
-    for (const Case& k : cases) {
-        const EnvelopeChannel c =
-            channel({key(0, 0, kShapeTCB, k.t, k.c, k.b), key(1, 1, kShapeTCB, k.t, k.c, k.b),
-                     key(0, 2, kShapeTCB, k.t, k.c, k.b)});
-        for (float u : {0.25f, 0.5f, 0.75f}) {
-            EXPECT_NEAR(c.evaluate(u), hermite(0, 1, k.outgoing, k.incoming, u), 1e-6)
-                << "T " << k.t << " C " << k.c << " B " << k.b << " u " << u;
-        }
-    }
-}
-
-// Tangents follow the time spacing of the keys around the span.
-TEST(Envelope, TcbTangentsScaleWithKeySpacing) {
+// Four TCB keys, unequally spaced, every one with its own tension, continuity and bias:
+//   k0 (value 0, time 0; T 0.5, C -0.5, B -0.5)   k1 (2, 1; 0.5, 0.5, 0.5)
+//   k2 (6, 3; -0.5, -0.5, 0.5)                     k3 (4, 3.5; 0, 0.5, -0.5)
+// Leaving a key: a = (1-T)(1+C)(1+B), b = (1-T)(1-C)(1-B) of that key, tangent
+//   s * (a * (v0 - prev) + b * d) with s = (t1 - t0) / (t1 - tprev), or b * d without a prev.
+// Arriving at a key: a = (1-T)(1-C)(1+B), b = (1-T)(1+C)(1-B) of that key, tangent
+//   s * (a * d + b * (next - v1)) with s = (t1 - t0) / (tnext - t0), or a * d without a next.
+// Span k0-k1 (d 2):  out = b0 * 2 = 0.5 * 1.5 * 1.5 * 2 = 2.25
+//                    in = 1/3 * (0.375 * 2 + 0.375 * 4) = 0.75
+// Span k1-k2 (d 4):  out = 2/3 * (1.125 * 2 + 0.125 * 4) = 11/6
+//                    in = 2/2.5 * (3.375 * 4 + 0.375 * (4 - 6)) = 10.2
+// Span k2-k3 (d -2): out = 0.5/2.5 * (1.125 * 4 + 1.125 * -2) = 0.45
+//                    in = a3 * d = (1 - 0)(1 - 0.5)(1 - 0.5) * -2 = -0.5
+// Hermite weights: h2 = 3u^2 - 2u^3, h1 = 1 - h2, h3 = u^3 - 2u^2 + u, h4 = u^3 - u^2;
+// u = 0.5 gives (0.5, 0.5, 0.125, -0.125), u = 0.25 gives (0.84375, 0.15625, 0.140625,
+// -0.046875), u = 0.75 gives (0.15625, 0.84375, 0.046875, -0.140625).
+TEST(Envelope, TcbKeysWithNeighboursOnBothSides) {
     const EnvelopeChannel c = channel(
-        {key(0, 0, kShapeTCB), key(2, 1, kShapeTCB), key(2, 3, kShapeTCB), key(8, 4, kShapeTCB)});
-    // Span 1..3: out = 2/3 * (2 + 0) at key 1; in = 2/3 * (0 + 6) at key 2.
-    EXPECT_NEAR(c.evaluate(2.0f), hermite(2, 2, 4.0 / 3.0, 4.0, 0.5), 1e-6);
+        {key(0, 0, kShapeTCB, 0.5f, -0.5f, -0.5f), key(2, 1, kShapeTCB, 0.5f, 0.5f, 0.5f),
+         key(6, 3, kShapeTCB, -0.5f, -0.5f, 0.5f), key(4, 3.5f, kShapeTCB, 0, 0.5f, -0.5f)});
+    const double cases[][2] = {
+        {0.5, 0.5 * 2 + 0.125 * 2.25 - 0.125 * 0.75},                            // 1.1875
+        {1.0, 2.0},                                                              // on a key
+        {1.5, 0.84375 * 2 + 0.15625 * 6 + 0.140625 * 11 / 6 - 0.046875 * 10.2},  // 2.4046875
+        {2.0, 0.5 * 2 + 0.5 * 6 + 0.125 * 11 / 6 - 0.125 * 10.2},                // 2.9541667
+        {2.5, 0.15625 * 2 + 0.84375 * 6 + 0.046875 * 11 / 6 - 0.140625 * 10.2},  // 4.0265625
+        {3.0, 6.0},
+        {3.25, 0.5 * 6 + 0.5 * 4 + 0.125 * 0.45 - 0.125 * -0.5},  // 5.11875
+    };
+    for (const auto& k : cases) EXPECT_NEAR(c.evaluate(float(k[0])), k[1], 1e-9) << k[0];
 }
 
-TEST(Envelope, HermiteAndBezierKeysHaveNoTangentsOfTheirOwn) {
-    for (int shape : {kShapeHermite, kShapeBezier}) {
-        const EnvelopeChannel c = channel({key(0, 0, shape), key(4, 2, shape), key(0, 4, shape)});
-        EXPECT_NEAR(c.evaluate(0.5f), hermite(0, 4, 0, 0, 0.25), 1e-6) << shape;
-        // A linear key before a Hermite key still gives its outgoing tangent.
-        const EnvelopeChannel mixed = channel({key(0, 0, kShapeLinear), key(4, 2, shape)});
-        EXPECT_NEAR(mixed.evaluate(1.0f), hermite(0, 4, 4, 0, 0.5), 1e-6) << shape;
-    }
-    // An unknown shape contributes nothing but the offset.
-    EXPECT_EQ(channel({key(1, 0, 3), key(5, 1, 9)}).evaluate(0.5f), 0.0);
-}
-
-// Every behaviour on both sides of keys that run from 1 s to 3 s, linear from 0 to 4.
-TEST(Envelope, BehavioursBeforeAndAfterTheKeys) {
+TEST(Envelope, OtherShapes) {
     struct Case {
-        int behavior;
+        const char* what;
+        EnvelopeChannel c;
         float time;
         double expected;
     };
     const Case cases[] = {
-        {kBehaviorReset, 0.0f, 0.0},         {kBehaviorReset, 4.0f, 0.0},
-        {kBehaviorConstant, 0.0f, 0.0},      {kBehaviorConstant, 4.0f, 4.0},
-        {kBehaviorRepeat, 3.5f, 1.0},        {kBehaviorRepeat, 0.5f, 3.0},
-        {kBehaviorRepeat, 7.5f, 1.0},        {kBehaviorOscillate, 3.5f, 3.0},
-        {kBehaviorOscillate, 5.5f, 1.0},     {kBehaviorOscillate, 0.5f, 1.0},
-        {kBehaviorOffsetRepeat, 3.5f, 5.0},  {kBehaviorOffsetRepeat, 0.5f, -1.0},
-        {kBehaviorOffsetRepeat, 7.5f, 13.0}, {kBehaviorLinear, 4.0f, 6.0},
-        {kBehaviorLinear, 0.0f, -2.0},       {17, 5.0f, 8.0},
+        {"linear", channel({key(0, 0, kShapeLinear), key(10, 1, kShapeLinear)}), 0.25f, 2.5},
+        {"no keys", channel({}), 3.0f, 0.0},
+        {"one key", channel({key(7, 2, kShapeTCB)}), -5.0f, 7.0},
+        // Stepped holds the value before it up to its own time.
+        {"stepped", channel({key(1, 0, kShapeStepped), key(5, 2, kShapeStepped)}), 1.999f, 1.0},
+        // Hermite and Bezier keys have no tangents: 0.84375 * 0 + 0.15625 * 4.
+        {"hermite", channel({key(0, 0, 1), key(4, 2, 1), key(0, 4, 1)}), 0.5f, 0.625},
+        {"bezier", channel({key(0, 0, 2), key(4, 2, 2), key(0, 4, 2)}), 0.5f, 0.625},
+        // A linear key leaving towards a TCB key: out = 2/3 * (2 - 1 + 4) = 10/3 with its prev;
+        // in = (1 - 0.5) * 4 = 2: 0.5 * 2 + 0.5 * 6 + 0.125 * 10/3 - 0.125 * 2.
+        {"linear into TCB",
+         channel({key(1, 0, kShapeLinear), key(2, 1, kShapeLinear), key(6, 3, kShapeTCB, 0.5f)}),
+         2.0f, 4.0 + 1.25 / 3 - 0.25},
+        // An unknown shape gives the offset only.
+        {"unknown shape", channel({key(1, 0, 3), key(5, 1, 9)}), 0.5f, 0.0},
     };
-    for (const Case& k : cases) {
+    for (const Case& k : cases) EXPECT_NEAR(k.c.evaluate(k.time), k.expected, 1e-9) << k.what;
+}
+
+// Every behaviour on both sides of keys that run from 1 s to 3 s, linear from 0 to 4. Whole
+// periods of 2 s are counted from the first key.
+TEST(Envelope, BehavioursBeforeAndAfterTheKeys) {
+    const struct {
+        int pre, post;
+        float time;
+        double expected;
+    } cases[] = {
+        // The other side is linear or reset, whichever differs here: pre and post are each
+        // their own side's.
+        {kBehaviorReset, 5, 0.0f, 0.0},         {5, kBehaviorReset, 4.0f, 0.0},
+        {kBehaviorConstant, 5, 0.0f, 0.0},      {5, kBehaviorConstant, 4.0f, 4.0},
+        {kBehaviorRepeat, 5, 0.5f, 3.0},        {5, kBehaviorRepeat, 3.5f, 1.0},
+        {5, kBehaviorRepeat, 7.5f, 1.0},        {5, kBehaviorOscillate, 3.5f, 3.0},
+        {5, kBehaviorOscillate, 5.5f, 1.0},     {kBehaviorOscillate, 5, 0.5f, 1.0},
+        {kBehaviorOscillate, 5, -1.5f, 3.0},    {0, kBehaviorOffsetRepeat, 3.5f, 5.0},
+        {kBehaviorOffsetRepeat, 0, 0.5f, -1.0}, {0, kBehaviorOffsetRepeat, 7.5f, 13.0},
+        {0, kBehaviorOffsetRepeat, 5.0f, 8.0},  {0, kBehaviorLinear, 4.0f, 6.0},
+        {kBehaviorLinear, 0, 0.0f, -2.0},       {0, 17, 5.0f, 8.0},
+    };
+    for (const auto& k : cases) {
         const EnvelopeChannel c =
-            channel({key(0, 1, kShapeLinear), key(4, 3, kShapeLinear)}, k.behavior, k.behavior);
+            channel({key(0, 1, kShapeLinear), key(4, 3, kShapeLinear)}, k.pre, k.post);
         EXPECT_NEAR(c.evaluate(k.time), k.expected, 1e-6)
-            << "behaviour " << k.behavior << " at " << k.time;
+            << "behaviours " << k.pre << " " << k.post << " at " << k.time;
     }
 }
 
-// The cases the keys from time 0 give, as the scenes have them.
-TEST(Envelope, RepeatsOfKeysFromTimeZero) {
-    const EnvelopeChannel repeat =
-        channel({key(0, 0, kShapeTCB), key(3, 1, kShapeTCB), key(4, 2, kShapeTCB)}, kBehaviorRepeat,
-                kBehaviorRepeat);
-    EXPECT_NEAR(repeat.evaluate(2.5f), repeat.evaluate(0.5f), 1e-6);
-    EnvelopeChannel oscillate = repeat;
-    oscillate.post = kBehaviorOscillate;
-    EXPECT_NEAR(oscillate.evaluate(2.5f), oscillate.evaluate(1.5f), 1e-6);
-    EnvelopeChannel offset = repeat;
-    offset.pre = offset.post = kBehaviorOffsetRepeat;
-    EXPECT_NEAR(offset.evaluate(2.5f), offset.evaluate(0.5f) + 4.0, 1e-6);
-    EXPECT_NEAR(offset.evaluate(-0.5f), offset.evaluate(1.5f) - 4.0, 1e-6);
-}
-
 TEST(Envelope, WrapTimeCountsWholePeriods) {
-    double n = 0;
-    EXPECT_DOUBLE_EQ(wrapTime(2.5, 0, 2, &n), 0.5);
-    EXPECT_EQ(n, 1.0);
-    EXPECT_DOUBLE_EQ(wrapTime(-0.5, 0, 2, &n), 1.5);
-    EXPECT_EQ(n, -1.0);
-    EXPECT_EQ(wrapTime(9.0, 4, 4, &n), 4.0);
-    EXPECT_EQ(n, 0.0);
+    const double cases[][5] = {
+        // v, lo, hi, result, periods
+        {2.5, 0, 2, 0.5, 1},
+        {-0.5, 0, 2, 1.5, -1},
+        {9.5, 1, 3, 1.5, 4},
+        {9, 4, 4, 4, 0},
+    };
+    for (const auto& k : cases) {
+        double n = 99;
+        EXPECT_DOUBLE_EQ(wrapTime(k[0], k[1], k[2], &n), k[3]) << k[0];
+        EXPECT_EQ(n, k[4]) << k[0];
+    }
 }
 
 }  // namespace

@@ -10,157 +10,168 @@
 
 namespace {
 
-using lws::header;
-
 constexpr float kHalfPi = 1.5707963f;
+
+// What was current when an object was drawn: the model-view matrix, the lights on, and
+// GL_LIGHT0's position (in eye space) and diffuse colour; and the layer asked for.
+struct Drawn {
+    float matrix[16];
+    int lights, layer;
+    float light0[4];
+    float diffuse0[4];
+};
+
+void record(void* user, const char*, int layer) {
+    Drawn d;
+    d.layer = layer;
+    glGetFloatv(GL_MODELVIEW_MATRIX, d.matrix);
+    d.lights = 0;
+    for (int k = 0; k < 8; ++k) d.lights += glIsEnabled(GL_LIGHT0 + k);
+    glGetLightfv(GL_LIGHT0, GL_POSITION, d.light0);
+    glGetLightfv(GL_LIGHT0, GL_DIFFUSE, d.diffuse0);
+    static_cast<std::vector<Drawn>*>(user)->push_back(d);
+}
+
+void expectMatrix(const float* m, const std::vector<float>& expected, const char* what) {
+    for (size_t i = 0; i < expected.size(); ++i)
+        EXPECT_NEAR(m[i], expected[i], 1e-4) << what << " element " << i;
+}
 
 class SceneDraw : public testsupport::GlTest {
   protected:
     void SetUp() override {
         GlTest::SetUp();
-        // A triangle a unit each way in the z = 0 plane, facing the camera.
         if (!g_meshLibrary.find("lwos\\tri.lwo")) {
             const std::vector<uint8_t> tri = lwo::file(lwo::oneTriangle());
             ASSERT_TRUE(g_meshLibrary.loadFromMemory("lwos\\tri.lwo", tri.data(), tri.size()));
         }
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        glFrustum(-0.5, 0.5, -0.375, 0.375, 1.0, 100.0);
+        g_meshLibrary.setDrawObserver(record, &drawn);
         glMatrixMode(GL_MODELVIEW);
         glLoadIdentity();
-        glDisable(GL_LIGHTING);
-        glDisable(GL_TEXTURE_2D);
-        glDisable(GL_CULL_FACE);
-        glDisable(GL_DEPTH_TEST);
-        glColor3f(1, 1, 1);
-        glClearColor(0, 0, 0, 1);
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     }
     void TearDown() override {
+        g_meshLibrary.setDrawObserver(nullptr, nullptr);
         EXPECT_TRUE(capture.messages().empty()) << capture.messages()[0];
         EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
     }
 
-    void read(Scene& scene, const std::string& body) {
-        std::vector<std::string> problems;
-        const std::string text = header() + body;
-        scene.read("test.lws", text.data(), text.size(), &problems);
-        ASSERT_TRUE(problems.empty()) << problems[0];
+    void read(Scene& scene, const std::string& body, size_t problems = 0) {
+        std::vector<std::string> found;
+        const std::string text = lws::header() + body;
+        scene.read("test.lws", text.data(), text.size(), &found);
+        ASSERT_EQ(found.size(), problems) << (found.empty() ? "" : found[0]);
     }
 
+    std::vector<Drawn> drawn;
     testsupport::MessageCapture capture;
 };
 
-// The light pass captures each light's model-view matrix: the camera, then every parent's
-// translation, heading and scale, then the light's own motion.
-TEST_F(SceneDraw, ParentChainGivesTheWorldMatrix) {
-    std::vector<lws::Channel> a(9);
-    a[0].keys = {{1.0f, 0.0f}};
-    a[3].keys = {{kHalfPi, 0.0f}};
-    for (int c = 6; c < 9; ++c) a[c].keys = {{2.0f, 0.0f}};
+// Position (1, 2, 3), heading, pitch and bank of 90, 30 and 90 degrees, scale (2, 3, 4):
+// M = T(1, 2, -3) * Ry(-90) * Rx(-30) * Rz(90) * S, LightWave's heading and pitch mirrored.
+// Ry(-90) takes (x, y, z) to (-z, y, x); Rx(-30) takes (0, y, z) to (0, .866y + .5z,
+// -.5y + .866z). The columns, each axis scaled and then turned bank, pitch, heading:
+//   x: (2, 0, 0) -> (0, 2, 0) -> (0, 1.732, -1) -> (1, 1.732, 0)
+//   y: (0, 3, 0) -> (-3, 0, 0) -> (-3, 0, 0) -> (0, 0, -3)
+//   z: (0, 0, 4) -> (0, 0, 4) -> (0, 2, 3.464) -> (-3.464, 2, 0)
+TEST_F(SceneDraw, MotionIsTranslateHeadingPitchBankThenScale) {
+    std::vector<lws::Channel> c(9);
+    const float values[9] = {1, 2, 3, kHalfPi, 0.5235988f, kHalfPi, 2, 3, 4};
+    for (int k = 0; k < 9; ++k) c[k].keys = {{values[k], 0.0f}};
     Scene scene;
-    read(scene, "AddNullObject A\n" + lws::motion("ObjectMotion", a) + lws::null("B", 0, 1, 0) +
-                    "ParentItem 10000000\n" + lws::light("L", 0, 0, 2) + "ParentItem 10000001\n" +
-                    lws::camera(0, 0, 5));
-    scene.draw(0.0f);
+    read(scene, "AddNullObject A\n" + lws::motion("ObjectMotion", c) + lws::camera());
+    scene.applyMotion(scene.items[0], 0.0f);
+    float m[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, m);
+    expectMatrix(m, {1, 1.7320508f, 0, 0, 0, 0, -3, 0, -3.4641016f, 2, 0, 0, 1, 2, -3, 1},
+                 "motion");
+}
 
-    // L's origin: (0, 1, -2) in A's frame, doubled, turned a quarter to face +x, moved by
-    // A's (1, 0, 0) and by the camera's (0, 0, -5), forward.
-    const float* m = scene.items[scene.lights[0]].lightMatrix;
-    EXPECT_NEAR(m[12], 5.0f, 1e-4);
-    EXPECT_NEAR(m[13], 2.0f, 1e-4);
-    EXPECT_NEAR(m[14], -5.0f, 1e-4);
-    // A's x axis, doubled, now points along +z.
-    EXPECT_NEAR(m[0], 0.0f, 1e-4);
-    EXPECT_NEAR(m[2], 2.0f, 1e-4);
-    // The caller's matrix is left as it was, camera included.
+// A null P at (1, 0, 0) turned a quarter to face +x; below it object A at (0, 1, 0), light L
+// at LightWave (0, 0, 2) and object B at (2, 0, 0); object C at the top at (0, -1, 0); the
+// camera at LightWave z = 5, applied forward: translate (0, 0, -5). P's turn takes (x, y, z) to
+// (-z, y, x). Each sibling starts from P's matrix, and the light is placed before any object:
+//   A: (0, 1, 0) -> (1, 1, 0) -> (1, 1, -5)
+//   L: (0, 0, -2) -> (2, 0, 0) + (1, 0, 0) -> (3, 0, -5)
+//   B: (2, 0, 0) -> (0, 0, 2) + (1, 0, 0) -> (1, 0, -3)
+//   C: (0, -1, -5)
+TEST_F(SceneDraw, SiblingsStartFromTheirParentAndLightsArePlacedFirst) {
+    Scene scene;
+    read(scene, "AddNullObject P\n" + lws::still("ObjectMotion", 1, 0, 0, kHalfPi) +
+                    "LoadObjectLayer 1 tri.lwo\n" + lws::still("ObjectMotion", 0, 1, 0) +
+                    "ParentItem 10000000\n" + lws::light("L", 0, 0, 2) + "ParentItem 10000000\n" +
+                    "LoadObjectLayer 2 tri.lwo\n" + lws::still("ObjectMotion", 2, 0, 0) +
+                    "ParentItem 10000000\nLoadObjectLayer 1 tri.lwo\n" +
+                    lws::still("ObjectMotion", 0, -1, 0) + lws::camera(0, 0, 5));
+    scene.draw(0.0f);
+    ASSERT_EQ(drawn.size(), 3u);
+    EXPECT_EQ(drawn[1].layer, 1);  // B is the object's second layer
+    // Below P, x points along +z; C is not turned.
+    expectMatrix(drawn[0].matrix, {0, 0, 1, 0, 0, 1, 0, 0, -1, 0, 0, 0, 1, 1, -5, 1}, "A");
+    expectMatrix(drawn[1].matrix, {0, 0, 1, 0, 0, 1, 0, 0, -1, 0, 0, 0, 1, 0, -3, 1}, "B");
+    expectMatrix(drawn[2].matrix, {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, -1, -5, 1}, "C");
+    for (const Drawn& d : drawn) {
+        EXPECT_EQ(d.lights, 1);
+        expectMatrix(d.light0, {3, 0, -5, 1}, "light position");
+    }
+    expectMatrix(scene.items[scene.lights[0]].lightMatrix + 12, {3, 0, -5, 1}, "light matrix");
+    // The caller's matrix is left with the camera on it.
     float after[16];
     glGetFloatv(GL_MODELVIEW_MATRIX, after);
-    EXPECT_NEAR(after[14], -5.0f, 1e-5);
+    expectMatrix(after, {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, -5, 1}, "after");
 }
 
-TEST_F(SceneDraw, ObjectsFollowTheirParents) {
-    std::vector<lws::Channel> p(9);
-    p[0].keys = {{-3.0f, 0.0f}, {3.0f, 2.0f}};
-    for (int c = 6; c < 9; ++c) p[c].keys = {{1.0f, 0.0f}};
-    Scene scene;
-    read(scene, "AddNullObject P\n" + lws::motion("ObjectMotion", p) +
-                    "LoadObjectLayer 1 tri.lwo\n" + lws::still("ObjectMotion") +
-                    "ParentItem 10000000\n" + lws::camera(0, 0, 10));
-    // x = -3 at distance 10 lands at 0.6 of the half-width left of the centre: pixel 128.
-    for (float t : {0.0f, 2.0f}) {
-        glClear(GL_COLOR_BUFFER_BIT);
-        glLoadIdentity();
-        scene.draw(t);
-        const bool left = t == 0.0f;
-        EXPECT_EQ(testsupport::pixelFromTop(128, 240).r > 128, left) << t;
-        EXPECT_EQ(testsupport::pixelFromTop(512, 240).r > 128, !left) << t;
-        EXPECT_LT(testsupport::pixelFromTop(320, 240).r, 128) << t;
-    }
-}
-
-// Each object is lit by the lights it does not exclude, packed from GL_LIGHT0, at most eight.
+// Each object is lit by the lights it does not exclude, packed from GL_LIGHT0, at most eight:
+// here red, green and seven others, (1, 0.5, 1) the first of them.
 TEST_F(SceneDraw, LightExclusionsPerObject) {
-    struct Case {
+    std::string lights =
+        lws::light("Red") + "LightColor 1 0 0\n" + lws::light("Green") + "LightColor 0 1 0\n";
+    for (int i = 0; i < 7; ++i)
+        lights += lws::light("W") + "LightColor " + std::to_string(i + 1) + " 0.5 1\n";
+    const struct {
         const char* exclusions;
-        int enabled;       // lights left on after drawing the object
-        float firstGreen;  // GL_LIGHT0's green
-    };
-    const Case cases[] = {
-        {"", 8, 0.0f},
-        {"ExcludeLight 20000000\n", 8, 1.0f},
-        {"ExcludeLight 20000000\nExcludeLight 20000001\n", 7, 1.0f},
-    };
-    for (const Case& c : cases) {
-        std::string lights = "AddLight\nLightName Red\n" + lws::still("LightMotion") +
-                             "LightColor 1 0 0\nAddLight\nLightName Green\n" +
-                             lws::still("LightMotion") + "LightColor 0 1 0\n";
-        for (int i = 0; i < 7; ++i) lights += lws::light("White" + std::to_string(i));
+        int enabled;     // lights on while the object is drawn
+        float first[4];  // GL_LIGHT0's diffuse colour
+    } cases[] = {{"", 8, {1, 0, 0, 1}},
+                 {"ExcludeLight 20000000\n", 8, {0, 1, 0, 1}},
+                 {"ExcludeLight 20000000\nExcludeLight 20000001\n", 7, {1, 0.5f, 1, 1}},
+                 {"ExcludeLight 20000001\n", 8, {1, 0, 0, 1}}};
+    for (const auto& c : cases) {
         Scene scene;
-        std::vector<std::string> problems;
-        const std::string text = header() + "LoadObjectLayer 1 tri.lwo\n" +
-                                 lws::still("ObjectMotion") + c.exclusions + lights +
-                                 lws::camera(0, 0, 10);
-        scene.read("test.lws", text.data(), text.size(), &problems);
-        ASSERT_EQ(problems.size(), 1u);  // nine lights
+        drawn.clear();
+        read(scene,
+             "LoadObjectLayer 1 tri.lwo\n" + lws::still("ObjectMotion") + c.exclusions + lights +
+                 lws::camera(),
+             1);  // nine lights
         scene.draw(0.0f);
-        int enabled = 0;
-        for (int k = 0; k < 8; ++k) enabled += glIsEnabled(GL_LIGHT0 + k);
-        EXPECT_EQ(enabled, c.enabled) << c.exclusions;
-        GLfloat diffuse[4];
-        glGetLightfv(GL_LIGHT0, GL_DIFFUSE, diffuse);
-        EXPECT_EQ(diffuse[1], c.firstGreen) << c.exclusions;
+        ASSERT_EQ(drawn.size(), 1u);
+        EXPECT_EQ(drawn[0].lights, c.enabled) << c.exclusions;
+        expectMatrix(drawn[0].diffuse0, {c.first, c.first + 4}, c.exclusions);
     }
-
-    Scene dark;
-    read(dark, "LoadObjectLayer 1 tri.lwo\n" + lws::still("ObjectMotion") +
-                   "ExcludeLight 20000000\n" + lws::light("Only") + lws::camera());
-    dark.draw(0.0f);
-    for (int k = 0; k < 8; ++k) EXPECT_FALSE(glIsEnabled(GL_LIGHT0 + k)) << k;
 }
 
-// Damaged scenes draw what they kept and leave OpenGL without errors: the deepest chain the
-// reader keeps fits the matrix stack, and a scene without a camera draws from the caller's.
+// The deepest chain the reader keeps fits OpenGL's matrix stack (TearDown checks for errors),
+// a scene without a camera draws from the caller's matrix, and an object no light reaches is
+// drawn with every light off.
 TEST_F(SceneDraw, DeepChainsAndMissingCamerasDrawCleanly) {
     std::string chain = lws::null("C0");
     for (int i = 1; i < 20; ++i) {
         char parent[32];
         std::snprintf(parent, sizeof parent, "ParentItem %08X\n", 0x10000000u + i - 1);
-        chain += lws::null("C" + std::to_string(i)) + parent;
+        chain += lws::null("C" + std::to_string(i), 0, 0.5f) + parent;
     }
     chain += "LoadObjectLayer 1 tri.lwo\n" + lws::still("ObjectMotion") + "ParentItem 1000000E\n";
     Scene scene;
-    std::vector<std::string> problems;
-    std::string text = header() + chain;
-    scene.read("deep.lws", text.data(), text.size(), &problems);
-    EXPECT_EQ(problems.size(), 2u);  // too deep, no camera
+    read(scene, chain, 2);  // too deep, no camera
     glTranslatef(0, 0, -10);
+    glEnable(GL_LIGHT7);
     scene.draw(0.0f);
-    EXPECT_GT(testsupport::pixelFromTop(320, 240).r, 128);  // the triangle, 16 levels down
+    ASSERT_EQ(drawn.size(), 1u);
+    EXPECT_NEAR(drawn[0].matrix[13], 7.0f, 1e-5);  // 14 nulls up, 0.5 each
+    EXPECT_EQ(drawn[0].matrix[14], -10.0f);
+    EXPECT_EQ(drawn[0].lights, 0);
     float after[16];
     glGetFloatv(GL_MODELVIEW_MATRIX, after);
     EXPECT_EQ(after[14], -10.0f);
-    capture.clear();
 }
 
 }  // namespace

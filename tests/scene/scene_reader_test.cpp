@@ -1,13 +1,12 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <functional>
 
 #include "archive/archive.h"
 #include "scene/scene.h"
 #include "tests/scene/scene_text.h"
+#include "tests/support/archive_file.h"
 #include "tests/support/test_support.h"
 
 namespace {
@@ -18,6 +17,18 @@ std::vector<std::string> readScene(Scene& scene, const std::string& text) {
     std::vector<std::string> problems;
     scene.read("test.lws", text.data(), text.size(), &problems);
     return problems;
+}
+
+// Type, id, parent, layer and name of every item, in file order.
+std::vector<std::string> summaries(const Scene& scene) {
+    std::vector<std::string> out;
+    for (const SceneItem& i : scene.items) {
+        char text[200];
+        std::snprintf(text, sizeof text, "%d %08X %08X %d %s", i.type, i.id, i.parentId, i.layer,
+                      i.name.c_str());
+        out.push_back(text);
+    }
+    return out;
 }
 
 TEST(SceneReader, ReadsItemsParentsLightsAndCamera) {
@@ -34,325 +45,199 @@ TEST(SceneReader, ReadsItemsParentsLightsAndCamera) {
     EXPECT_EQ(scene.firstFrame, 1);
     EXPECT_EQ(scene.lastFrame, 60);
     EXPECT_EQ(scene.framesPerSecond, 30);
-    ASSERT_EQ(scene.items.size(), 6u);
-    EXPECT_EQ(scene.envelopes.size(), 6u);
-
-    const SceneItem& ship = scene.items[0];
-    EXPECT_EQ(ship.name, "lwos\\Ship.lwo");  // letter case kept; the library ignores it
-    EXPECT_EQ(ship.type, kItemObject);
-    EXPECT_EQ(ship.layer, 1);
-    EXPECT_EQ(ship.id, 0x10000000u);
-    EXPECT_TRUE(ship.excludes(1));
-    EXPECT_FALSE(ship.excludes(0));
-    EXPECT_EQ(scene.items[1].type, kItemNull);
-    EXPECT_EQ(scene.items[1].parentId, 0x10000000u);
+    // Object names keep their letter case (the library ignores it) and end at a space.
+    EXPECT_EQ(summaries(scene), (std::vector<std::string>{
+                                    "1 10000000 00000001 1 lwos\\Ship.lwo",
+                                    "5 10000001 10000000 0 Pivot",
+                                    "1 10000002 00000001 0 lwos\\Big",
+                                    "2 20000000 00000001 0 Key",
+                                    "2 20000001 10000001 0 Fill",
+                                    "3 30000000 00000001 0 Camera",
+                                }));
+    for (size_t i = 0; i < scene.items.size(); ++i) {
+        EXPECT_EQ(scene.items[i].index, i);
+        EXPECT_EQ(scene.items[i].envelope, int(i));
+        EXPECT_TRUE(scene.items[i].inTree);
+    }
+    EXPECT_EQ(scene.lights, (std::vector<int>{3, 4}));
+    EXPECT_EQ(scene.cameras, std::vector<int>{5});
+    EXPECT_EQ(scene.items[0].excludedLights, 2u);  // light 1 only
     EXPECT_FLOAT_EQ(scene.items[1].pathLookAhead, 0.25f);
-    EXPECT_EQ(scene.items[2].name, "lwos\\Big");  // one word, after the drive
-    EXPECT_EQ(scene.items[2].id, 0x10000002u);
-
-    ASSERT_EQ(scene.lights.size(), 2u);
-    const SceneItem& fill = scene.items[scene.lights[1]];
-    EXPECT_EQ(fill.name, "Fill");
-    EXPECT_EQ(fill.id, 0x20000001u);
-    EXPECT_FLOAT_EQ(fill.lightColor[1], 0.25f);
-    EXPECT_EQ(fill.lightColor[3], 1.0f);
-    EXPECT_EQ(scene.items[scene.lights[0]].lightType, 2);
-    ASSERT_EQ(scene.cameras.size(), 1u);
-    EXPECT_EQ(scene.items[scene.cameras[0]].id, 0x30000000u);
+    EXPECT_EQ(scene.items[3].lightType, 2);
+    const float* colour = scene.items[4].lightColor;
+    EXPECT_EQ(std::vector<float>(colour, colour + 4), (std::vector<float>{0.5f, 0.25f, 1, 1}));
 
     // Root: the ship, the second object, the key light and the camera; the null hangs from
     // the ship and the fill light from the null.
-    ASSERT_EQ(scene.nodes[0].children.size(), 4u);
-    const SceneNode& shipNode = scene.nodes[scene.nodes[0].children[0]];
-    ASSERT_EQ(shipNode.children.size(), 1u);
-    const SceneNode& pivotNode = scene.nodes[shipNode.children[0]];
-    EXPECT_EQ(scene.items[pivotNode.item].name, "Pivot");
-    ASSERT_EQ(pivotNode.children.size(), 1u);
-    EXPECT_EQ(scene.items[scene.nodes[pivotNode.children[0]].item].name, "Fill");
-    for (const SceneItem& item : scene.items) EXPECT_TRUE(item.inTree) << item.name;
+    auto itemsOf = [&](int node) {
+        std::vector<int> items;
+        for (int child : scene.nodes[node].children) items.push_back(scene.nodes[child].item);
+        return items;
+    };
+    EXPECT_EQ(itemsOf(0), (std::vector<int>{0, 2, 3, 5}));
+    const int shipNode = scene.nodes[0].children[0];
+    EXPECT_EQ(itemsOf(shipNode), std::vector<int>{1});
+    EXPECT_EQ(itemsOf(scene.nodes[shipNode].children[0]), std::vector<int>{4});
 
-    const ItemMotion m = scene.motion(ship, 0.0f);
-    EXPECT_EQ(m.position.x, 1.0f);
+    const ItemMotion m = scene.motion(scene.items[0], 0.0f);
+    EXPECT_EQ(m.position.x + 10 * m.position.y, 21.0f);
     EXPECT_EQ(m.position.z, -3.0f);  // mirrored like the meshes
 }
 
-TEST(SceneReader, CarriageReturnsBlankLinesAndALastLineWithoutFeed) {
-    std::string text =
-        header() + "\n   \n" + lws::null("A") + "\r\n\r\n" + lws::camera() + "AddNullObject Last";
-    for (size_t i = text.find('\n', 40); i != std::string::npos; i = text.find('\n', i + 2))
+// Every field of a key line and of the behaviours, in their order.
+TEST(SceneReader, MotionBlockFields) {
+    Scene scene;
+    readScene(scene, header() +
+                         "AddNullObject A\nObjectMotion\nNumChannels 2\nChannel 0\n{ Envelope\n"
+                         "  2\n  Key 1.5 0.5 3 0.25 -0.5 0.75 4 5 6\n"
+                         "  Key -2 1.25 0 0 0 0 0 0 0\n  Behaviors 2 4\n}\n"
+                         "Channel 1\n{ Envelope\n  1\n  Key 7 0 0 0 0 0 0 0 0\n"
+                         "  Behaviors 0 3\n}\n" +
+                         lws::camera());
+    ASSERT_EQ(scene.envelopes.size(), 2u);
+    const std::vector<EnvelopeChannel>& c = scene.envelopes[0].channels;
+    ASSERT_EQ(c.size(), 2u);
+    ASSERT_EQ(c[0].keys.size(), 2u);
+    const EnvelopeKey& k = c[0].keys[0];
+    EXPECT_EQ(std::vector<float>({k.value, k.time, k.p[0], k.p[1], k.p[2], k.p[3], k.p[4], k.p[5]}),
+              (std::vector<float>{1.5f, 0.5f, 0.25f, -0.5f, 0.75f, 4, 5, 6}));
+    EXPECT_EQ(k.shape, 3);
+    EXPECT_EQ(c[0].keys[1].value, -2.0f);
+    EXPECT_EQ(c[0].keys[1].time, 1.25f);
+    EXPECT_EQ(c[0].pre * 10 + c[0].post, 24);
+    EXPECT_EQ(c[1].keys[0].value, 7.0f);
+    EXPECT_EQ(c[1].pre * 10 + c[1].post, 3);
+}
+
+// Lines may end in CR LF, blank lines are skipped, a last line needs no feed and the text ends
+// at a NUL; the header is read at fixed lines; a block of no channels keeps items and motion
+// blocks in step; text that does not start with LWSC is no scene.
+TEST(SceneReader, TextLayout) {
+    std::string text = header() + "\n   \n" + lws::null("A") + "\r\n\r\nAddNullObject B\n" +
+                       "ObjectMotion\nNumChannels 0\n" + lws::null("C", 4) + lws::camera() +
+                       "AddNullObject Last" + std::string("\0AddNullObject Ghost\n", 21);
+    for (size_t i = text.find('\n'); i != std::string::npos; i = text.find('\n', i + 2))
         text.replace(i, 1, "\r\n");
     Scene scene;
-    const std::vector<std::string> problems = readScene(scene, text);
-    ASSERT_EQ(scene.items.size(), 3u);
-    EXPECT_EQ(scene.items[0].name, "A");
-    EXPECT_EQ(scene.items[1].envelope, 1);
-    EXPECT_EQ(scene.envelopes[1].channelCount(), 9);
-    EXPECT_EQ(scene.items[2].name, "Last");
-    ASSERT_EQ(problems.size(), 1u);  // the last item has no motion block
-}
+    EXPECT_EQ(readScene(scene, text).size(), 1u);  // the last item has no motion block
+    EXPECT_EQ(scene.lastFrame, 60);
+    EXPECT_EQ(summaries(scene).back(), "5 10000003 00000001 0 Last");
+    ASSERT_EQ(scene.items.size(), 5u);
+    EXPECT_EQ(scene.envelopes.size(), 4u);
+    EXPECT_EQ(scene.motion(scene.items[2], 1.0f).position.x, 4.0f);
 
-TEST(SceneReader, HeaderIsReadAtFixedLines) {
-    Scene scene;
     readScene(scene, "LWSC\n3\n\n\nFirstFrame 5\nLastFrame 9\n" + lws::camera());
-    EXPECT_EQ(scene.firstFrame, 0);  // one line late: read from the wrong lines
-    EXPECT_EQ(scene.lastFrame, 0);
-}
-
-TEST(SceneReader, ZeroChannelBlockKeepsItemsAndEnvelopesInStep) {
-    Scene scene;
-    const auto problems = readScene(scene, header() +
-                                               "AddNullObject A\nObjectMotion\n"
-                                               "NumChannels 0\n" +
-                                               lws::null("B", 4) + lws::camera());
-    EXPECT_TRUE(problems.empty());
-    ASSERT_EQ(scene.items.size(), 3u);
-    EXPECT_EQ(scene.envelopes[scene.items[1].envelope].channels[0].keys[0].value, 4.0f);
-    EXPECT_EQ(scene.motion(scene.items[0], 1.0f).position.x, 0.0f);
-}
-
-// Every kind of damage gives one problem naming the scene and its line, and a scene that is
-// safe to draw.
-TEST(SceneReader, MalformedScenesAreReportedByLine) {
-    std::string many;
-    for (int i = 0; i < 70; ++i) many += lws::null("N" + std::to_string(i));
-    std::string chain = lws::null("C0");
-    for (int i = 1; i < 18; ++i) {
-        char parent[32];
-        std::snprintf(parent, sizeof parent, "ParentItem %08X\n", 0x10000000u + i - 1);
-        chain += lws::null("C" + std::to_string(i)) + parent;
-    }
-    lws::Channel longChannel;
-    longChannel.keys.clear();
-    for (int k = 0; k < Scene::kMaxKeys + 6; ++k) longChannel.keys.push_back({1.0f, float(k)});
-    std::string lights;
-    for (int i = 0; i < 9; ++i) lights += lws::light("L" + std::to_string(i));
-    const std::string oneChannel = "NumChannels 1\nChannel 0\n{ Envelope\n";
-
-    struct Case {
-        const char* what;
-        std::string body;     // after the header
-        const char* marker;   // start of the line the problem names; "" for the whole scene
-        const char* message;  // part of the problem's text
-        std::function<void(const Scene&)> check;
-    };
-    const std::vector<Case> cases = {
-        {"field before any item", "ParentItem 10000000\n" + lws::camera(), "ParentItem",
-         "ParentItem before any item", nullptr},
-        {"line too long", "AddNullObject " + std::string(2000, 'x') + "\n" + lws::camera(),
-         "AddNullObject", "longer than 1023",
-         [](const Scene& s) { EXPECT_EQ(s.items.size(), 1u); }},
-        {"name too long",
-         "LoadObjectLayer 1 Objects/" + std::string(125, 'y') + ".lwo\n" +
-             lws::still("ObjectMotion") + lws::camera(),
-         "LoadObjectLayer", "object name longer than 127",
-         [](const Scene& s) { EXPECT_EQ(s.items[0].type, kItemNull); }},
-        {"too many items", many + lws::camera(), "AddNullObject N64", "more than 64 items",
-         [](const Scene& s) {
-             EXPECT_EQ(s.items.size(), 64u);
-             EXPECT_EQ(s.envelopes.size(), 64u);
-             EXPECT_TRUE(s.cameras.empty());
-         }},
-        {"too many keys",
-         "AddNullObject K\n" + lws::motion("ObjectMotion", {longChannel}) + lws::camera(),
-         "  Key 1.000000 1024.000000", "more than 1024 keys",
-         [](const Scene& s) { EXPECT_EQ(s.envelopes[0].channels[0].keys.size(), 1024u); }},
-        {"exclusion of a light that does not exist",
-         lws::null("A") + "ExcludeLight 20000005\n" + lws::light("L") + lws::camera(),
-         "ExcludeLight", "names light 5 but the scene has 1 lights",
-         [](const Scene& s) { EXPECT_EQ(s.items[0].excludedLights, 0u); }},
-        {"exclusion of something else", lws::null("A") + "ExcludeLight 10000000\n" + lws::camera(),
-         "ExcludeLight", "is not a light id", nullptr},
-        {"exclusion past the flags", lws::null("A") + "ExcludeLight 20000040\n" + lws::camera(),
-         "ExcludeLight", "is not a light id", nullptr},
-        {"parent cycle",
-         lws::null("A") + "ParentItem 10000001\n" + lws::null("B") + "ParentItem 10000000\n" +
-             lws::camera(),
-         "ParentItem 10000001", "'A' its own ancestor",
-         [](const Scene& s) { EXPECT_EQ(s.nodes[0].children.size(), 1u); }},
-        {"parent that does not exist", lws::null("A") + "ParentItem 10000007\n" + lws::camera(),
-         "ParentItem", "names no item", nullptr},
-        {"key count that is not a number",
-         "AddNullObject A\nObjectMotion\n" + oneChannel +
-             "  many\n  Key 5 0 3 0 0 0 0 0 0\n"
-             "  Behaviors 1 1\n}\n" +
-             lws::camera(),
-         "  many", "is not a number of keys",
-         [](const Scene& s) { EXPECT_EQ(s.envelopes[0].channels[0].keys.size(), 1u); }},
-        {"fewer keys than counted",
-         "AddNullObject A\nObjectMotion\n" + oneChannel +
-             "  3\n  Key 5 0 3 0 0 0 0 0 0\n"
-             "  Behaviors 1 1\n}\n" +
-             lws::camera(),
-         "  Behaviors 1 1\n}\nAddCamera", "has 1 of its 3 keys", nullptr},
-        {"short envelope",
-         "AddNullObject A\n" + lws::motion("ObjectMotion", std::vector<lws::Channel>(3)) +
-             lws::camera(),
-         "ObjectMotion", "block of 3 channels",
-         [](const Scene& s) {
-             const ItemMotion m = s.motion(s.items[0], 1.0f);
-             EXPECT_EQ(m.heading, 0.0f);
-             EXPECT_FALSE(m.scaled);
-         }},
-        {"seven channels",
-         "AddNullObject A\n" + lws::motion("ObjectMotion", std::vector<lws::Channel>(7)) +
-             lws::camera(),
-         "ObjectMotion", "block of 7 channels",
-         [](const Scene& s) { EXPECT_EQ(s.motion(s.items[0], 1.0f).scale.z, 1.0f); }},
-        {"negative channel count",
-         "AddNullObject A\nObjectMotion\nNumChannels -4\n" + lws::camera(), "NumChannels",
-         "negative channel count", nullptr},
-        {"item without motion", "AddNullObject A\n" + lws::camera(), "AddNullObject",
-         "has no motion block",
-         [](const Scene& s) { EXPECT_EQ(s.motion(s.items[0], 2.0f).position.x, 0.0f); }},
-        {"no camera", lws::null("A"), "", "no camera", nullptr},
-        {"more than eight lights", lights + lws::camera(), "AddLight\nLightName L8",
-         "more than 8 lights", nullptr},
-        {"light outside the tree", lws::light("Lost") + "ParentItem 10000009\n" + lws::camera(),
-         "AddLight", "outside the parent tree", nullptr},
-        {"nested too deep", chain + lws::camera(), "ParentItem 1000000F",
-         "nested more than 16 levels", [](const Scene& s) { EXPECT_EQ(s.nodes.size(), 18u); }},
-        {"motion before any item", lws::still("ObjectMotion") + lws::camera(), "ObjectMotion",
-         "before any item", [](const Scene& s) { EXPECT_EQ(s.envelopes.size(), 1u); }},
-        {"second motion block", lws::null("A") + lws::still("ObjectMotion", 7) + lws::camera(),
-         "ObjectMotion\nNumChannels 9\nChannel 0\n{ Envelope\n  1\n  Key 7", "second motion block",
-         [](const Scene& s) { EXPECT_EQ(s.motion(s.items[0], 0).position.x, 0.0f); }},
-        {"block cut short by a keyword",
-         "AddNullObject A\nObjectMotion\n" + oneChannel + lws::null("B") + lws::camera(),
-         "AddNullObject B", "cut short by AddNullObject",
-         [](const Scene& s) { EXPECT_EQ(s.items.size(), 3u); }},
-        {"text ends in a block", "AddNullObject A\nObjectMotion\n" + oneChannel, "{ Envelope\n",
-         "the text ends inside a motion block", nullptr},
-        {"keys out of order",
-         "AddNullObject A\nObjectMotion\n" + oneChannel +
-             "  2\n  Key 0 1 3 0 0 0 0 0 0\n"
-             "  Key 5 1 3 0 0 0 0 0 0\n"
-             "  Behaviors 1 1\n}\n" +
-             lws::camera(),
-         "  Key 5", "does not come after", nullptr},
-        {"key that is not a number",
-         "AddNullObject A\nObjectMotion\n" + oneChannel +
-             "  1\n  Key nan 0 3 0 0 0 0 0 0\n"
-             "  Behaviors 1 1\n}\n" +
-             lws::camera(),
-         "  Key nan", "expected Key and nine numbers", nullptr},
-        {"layer out of range",
-         "LoadObjectLayer 0 a.lwo\n" + lws::still("ObjectMotion") + lws::camera(),
-         "LoadObjectLayer", "not between 1 and 256",
-         [](const Scene& s) { EXPECT_EQ(s.items[0].type, kItemNull); }},
-        {"light colour", lws::light("L") + "LightColor 1 x 1\n" + lws::camera(), "LightColor 1 x",
-         "LightColor needs three numbers", nullptr},
-    };
-
-    for (const Case& c : cases) {
-        const std::string text = header() + c.body;
-        Scene scene;
-        const std::vector<std::string> problems = readScene(scene, text);
-        std::string where = "test.lws: ";
-        if (*c.marker) {
-            const size_t at = text.find(std::string("\n") + c.marker);
-            ASSERT_NE(at, std::string::npos) << c.what;
-            const int line = 2 + int(std::count(text.begin(), text.begin() + at, '\n'));
-            where = "test.lws:" + std::to_string(line) + ": ";
-        }
-        bool found = false;
-        for (const std::string& p : problems)
-            found = found || (p.rfind(where, 0) == 0 && p.find(c.message) != std::string::npos);
-        EXPECT_TRUE(found) << c.what << ": wanted '" << where << "..." << c.message << "'"
-                           << (problems.empty() ? "; no problems" : "; first: " + problems[0]);
-        if (c.check) c.check(scene);
-        // Whatever was refused, every item can be moved.
-        for (const SceneItem& item : scene.items) {
-            const ItemMotion m = scene.motion(item, 1.5f);
-            EXPECT_FALSE(std::isnan(m.position.x + m.heading + m.scale.x)) << c.what;
-        }
-    }
-}
-
-TEST(SceneReader, ArbitraryBytesGiveASafeScene) {
-    const std::string text = header() + std::string("AddNullObject \0\xff\n", 17) +
-                             "ObjectMotion\nNumChannels 99999999999\n" + lws::camera();
-    Scene scene;
-    readScene(scene, text);
-    EXPECT_EQ(scene.items.size(), 1u);  // the text ends at its NUL
-    // Text that is no scene at all is said to be none, not read for keywords.
-    for (const std::string& notAScene :
-         {std::string(), std::string("\x89PNG\r\n\x1a\n") + lws::camera(), lws::camera()}) {
-        Scene empty;
-        const auto problems = readScene(empty, notAScene);
-        ASSERT_EQ(problems.size(), 1u);
-        EXPECT_EQ(problems[0],
-                  "test.lws:1: not a LightWave scene: the text does not begin with "
-                  "LWSC; nothing is drawn");
-        EXPECT_EQ(empty.nodes.size(), 1u);
-        EXPECT_TRUE(empty.items.empty());
-    }
-    std::string crlf = header() + lws::camera();  // saved on Windows: LWSC\r is a scene
-    for (size_t i = crlf.find('\n'); i != std::string::npos; i = crlf.find('\n', i + 2))
-        crlf.replace(i, 1, "\r\n");
-    Scene windows;
-    EXPECT_TRUE(readScene(windows, crlf).empty());
-}
-
-TEST(SceneReader, UnreadableEntryIsReportedAndLeavesAnEmptyScene) {
-    testsupport::MessageCapture capture;
-    Archive::setDataPath("no-such-archive.rar");
-    Scene scene;
-    EXPECT_FALSE(scene.load("tunnel.lws"));
-    ASSERT_EQ(capture.messages().size(), 1u);
-    EXPECT_EQ(capture.messages()[0], "Scene could not be read: tunnel.lws");
+    EXPECT_EQ(scene.firstFrame + scene.lastFrame, 0);  // one line late: the wrong lines
+    EXPECT_EQ(readScene(scene, "\x89PNG\r\n\x1a\n" + lws::camera()).size(), 1u);
     EXPECT_TRUE(scene.items.empty());
-    Archive::setDataPath("data.rar");
+}
+
+// Damage is left out, each piece reported once, and what stays is safe to draw.
+TEST(SceneReader, DamageIsLeftOut) {
+    std::string many;
+    for (int i = 0; i < 70; ++i) many += lws::null("N");
+    Scene scene;
+    EXPECT_EQ(readScene(scene, header() + many + lws::camera()).size(), 2u);  // and no camera
+    EXPECT_EQ(scene.items.size(), 64u);
+    EXPECT_EQ(scene.envelopes.size(), 64u);
+    // A parent cycle hangs from nothing: only the camera is drawn.
+    readScene(scene, header() + lws::null("A") + "ParentItem 10000001\n" + lws::null("B") +
+                         "ParentItem 10000000\n" + lws::camera());
+    EXPECT_EQ(scene.nodes[0].children.size(), 1u);
+    // Keys must go forward in time; a second motion block and exclusions of lights the scene
+    // does not have are ignored.
+    const std::string keys =
+        "ObjectMotion\nNumChannels 1\nChannel 0\n{ Envelope\n  2\n"
+        "  Key 1 1 3 0 0 0 0 0 0\n  Key 5 1 3 0 0 0 0 0 0\n"
+        "  Behaviors 1 1\n}\n";
+    const auto problems =
+        readScene(scene, header() + "AddNullObject A\n" + keys + lws::still("ObjectMotion", 7) +
+                             "ExcludeLight 20000005\n" + lws::camera());
+    EXPECT_EQ(problems.size(), 4u);  // and the block's one channel of nine
+    EXPECT_EQ(scene.envelopes[0].channels[0].keys.size(), 1u);
+    EXPECT_EQ(scene.motion(scene.items[0], 0).position.x, 1.0f);
+    EXPECT_EQ(scene.items[0].excludedLights, 0u);
+}
+
+// Loading from the archive shows each problem as a message of its own, the first eight of a
+// badly damaged file and a count of the rest; an entry that cannot be read leaves no scene.
+TEST(SceneLoad, ShowsEightProblemsAndCountsTheRest) {
+    std::string text = header();
+    for (int i = 0; i < 10; ++i)  // ten lights that are not there, and no camera
+        text += lws::null("N") + "ExcludeLight 20000005\n";
+    testsupport::TempDir dir;
+    ASSERT_TRUE(testsupport::writeArchive(dir.file("data.rar"),
+                                          {{"broken.lws", {text.begin(), text.end()}}}));
+    Archive::setDataPath(dir.file("data.rar").c_str());
+    testsupport::MessageCapture capture;
+    Scene scene;
+    EXPECT_TRUE(scene.load("broken.lws"));
+    ASSERT_EQ(capture.messages().size(), 9u);
+    EXPECT_EQ(capture.messages()[0].rfind("broken.lws:", 0), 0u) << capture.messages()[0];
+    EXPECT_EQ(capture.messages()[8], "broken.lws: 3 more problems (lwsinfo lists them all)");
+    EXPECT_EQ(scene.items.size(), 10u);
+
+    capture.clear();
+    EXPECT_FALSE(scene.load("gone.lws"));
+    EXPECT_EQ(capture.messages(), std::vector<std::string>{"Scene could not be read: gone.lws"});
+    EXPECT_TRUE(scene.items.empty());
 }
 
 // --- Motion ------------------------------------------------------------------------------
 
-// An item on a square path (LightWave x then z, linear keys a second apart) turns to face
-// each side, ignoring its heading channel; at rest after the last key it keeps facing the
-// way it came.
-TEST(SceneMotion, PathAlignmentFollowsTheCurve) {
-    std::vector<lws::Channel> channels(9);
-    channels[0].keys = {{0, 0}, {0, 1}, {4, 2}};
-    channels[2].keys = {{0, 0}, {4, 1}, {4, 2}};
-    channels[3].keys = {{1.0f, 0.0f}};  // heading channel: ignored
-    channels[5].keys = {{1.0f, 0.0f}};  // bank: ignored
-    Scene scene;
-    readScene(scene, header() + "AddNullObject P\n" + lws::motion("ObjectMotion", channels) +
-                         "PathAlignLookAhead 0.1\n" + lws::camera());
-    const SceneItem& item = scene.items[0];
-    const double pi = 3.14159265358979;
-    ItemMotion m = scene.motion(item, 0.5f);  // along LightWave +z, OpenGL -z
-    EXPECT_NEAR(m.heading, 0.0, 1e-5);
-    EXPECT_EQ(m.bank, 0.0f);
-    m = scene.motion(item, 1.5f);  // along +x
-    EXPECT_NEAR(m.heading, -pi / 2, 1e-5);
-    m = scene.motion(item, 2.05f);  // come to rest: still facing +x
-    EXPECT_NEAR(m.heading, -pi / 2, 1e-5);
-    EXPECT_NEAR(m.pitch, 0.0, 1e-5);
-
-    // Without a look-ahead the channels turn it (LightWave's angles, mirrored).
-    scene.items[0].pathLookAhead = 0.0f;
-    m = scene.motion(scene.items[0], 0.5f);
-    EXPECT_FLOAT_EQ(m.heading, -1.0f);
-    EXPECT_FLOAT_EQ(m.bank, 1.0f);
-    EXPECT_TRUE(m.scaled);
-
-    // A path that never moves faces ahead.
-    Scene still;
-    readScene(still, header() + lws::null("S", 1, 2, 3) + "PathAlignLookAhead 1\n" + lws::camera());
-    m = still.motion(still.items[0], 0.0f);
-    EXPECT_EQ(m.heading, 0.0f);
-    EXPECT_EQ(m.pitch, 0.0f);
+// An item moving in a straight line (linear keys from the origin at 0 s to a LightWave point
+// at 1 s) turns to face along it, looking 0.25 s ahead, whatever its angle channels say.
+// OpenGL's direction is the point with z negated; heading = asin(x) + pi where that z is
+// positive, -asin(x) otherwise, of the horizontal part made unit; pitch = asin(y) of the unit
+// direction.
+TEST(SceneMotion, PathAlignmentFacesAlongThePath) {
+    const double pi = 3.14159265358979, r = std::sqrt(0.5);
+    const struct {
+        float x, y, z, time;
+        double heading, pitch;
+    } cases[] = {
+        {0, 0, 1, 0.5f, 0, 0},                   // along OpenGL's -z: no turn
+        {0, 0, -1, 0.5f, pi, 0},                 // towards the viewer: half a turn
+        {1, 0, 0, 0.5f, -pi / 2, 0},             // +x: no z, so -asin(1)
+        {1, 0, -1, 0.5f, std::asin(r) + pi, 0},  // OpenGL (1, 0, 1): 5/4 pi
+        {1, 0, 1, 0.5f, -std::asin(r), 0},       // OpenGL (1, 0, -1): -pi/4
+        {0, 1, 1, 0.5f, 0, std::asin(r)},        // climbing at 45 degrees
+        {0, -3, 4, 0.5f, 0, std::asin(-0.6)},    // falling: (0, -3, -4) / 5
+        {1, 0, 0, 1.1f, -pi / 2, 0},             // at rest after the last key: the way it came
+        {0, 0, 0, 0.5f, 0, 0},                   // never moves: faces ahead
+    };
+    for (const auto& c : cases) {
+        std::vector<lws::Channel> channels(9);
+        channels[0].keys = {{0, 0}, {c.x, 1}};
+        channels[1].keys = {{0, 0}, {c.y, 1}};
+        channels[2].keys = {{0, 0}, {c.z, 1}};
+        for (int k = 3; k < 6; ++k) channels[k].keys = {{1.0f, 0.0f}};  // ignored
+        Scene scene;
+        readScene(scene, header() + "AddNullObject P\n" + lws::motion("ObjectMotion", channels) +
+                             "PathAlignLookAhead 0.25\n" + lws::camera());
+        const ItemMotion m = scene.motion(scene.items[0], c.time);
+        SCOPED_TRACE(testing::Message() << c.x << " " << c.y << " " << c.z << " at " << c.time);
+        EXPECT_NEAR(m.heading, c.heading, 1e-5);
+        EXPECT_NEAR(m.pitch, c.pitch, 1e-5);
+        EXPECT_EQ(m.bank, 0.0f);
+    }
 }
 
+// Only an envelope with more than six channels scales; a scale it lacks reads as 1. (The
+// angles' signs and the scale's place are checked on the matrix where the scene is drawn.)
 TEST(SceneMotion, OnlyEnvelopesWithScaleChannelsScale) {
+    std::vector<lws::Channel> seven(7);
+    seven[6].keys = {{5.0f, 0.0f}};
     Scene scene;
     readScene(scene, header() + "AddNullObject Six\n" +
                          lws::motion("ObjectMotion", std::vector<lws::Channel>(6)) +
-                         lws::null("Nine") + lws::camera());
+                         "AddNullObject Seven\n" + lws::motion("ObjectMotion", seven) +
+                         lws::camera());
     EXPECT_FALSE(scene.motion(scene.items[0], 0.0f).scaled);
     const ItemMotion m = scene.motion(scene.items[1], 0.0f);
     EXPECT_TRUE(m.scaled);
-    EXPECT_EQ(m.scale.y, 1.0f);
+    EXPECT_EQ(m.scale.x, 5.0f);
+    EXPECT_EQ(m.scale.z, 1.0f);
 }
 
 }  // namespace

@@ -19,20 +19,17 @@ struct Channel {
     int pre = 1, post = 1;
 };
 
-inline std::string channelText(int index, const Channel& c) {
-    std::string out = "Channel " + std::to_string(index) + "\n{ Envelope\n  " +
-                      std::to_string(c.keys.size()) + "\n";
-    for (auto [value, time] : c.keys) {
-        out += "  Key " + std::to_string(value) + " " + std::to_string(time) + " " +
-               std::to_string(c.shape) + " 0 0 0 0 0 0\n";
-    }
-    return out + "  Behaviors " + std::to_string(c.pre) + " " + std::to_string(c.post) + "\n}\n";
-}
-
 // A motion block of the given channels.
 inline std::string motion(const std::string& keyword, const std::vector<Channel>& channels) {
     std::string out = keyword + "\nNumChannels " + std::to_string(channels.size()) + "\n";
-    for (size_t c = 0; c < channels.size(); ++c) out += channelText(int(c), channels[c]);
+    for (const Channel& c : channels) {
+        out += "Channel\n{ Envelope\n  " + std::to_string(c.keys.size()) + "\n";
+        for (auto [value, time] : c.keys) {
+            out += "  Key " + std::to_string(value) + " " + std::to_string(time) + " " +
+                   std::to_string(c.shape) + " 0 0 0 0 0 0\n";
+        }
+        out += "  Behaviors " + std::to_string(c.pre) + " " + std::to_string(c.post) + "\n}\n";
+    }
     return out;
 }
 

@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "archive/archive.h"
-#include "archive/archive_writer.h"
+#include "tests/support/archive_file.h"
 #include "tests/support/test_support.h"
 #include "tests/texture/test_images.h"
 #include "texture/texture_cache.h"
@@ -168,15 +168,9 @@ TEST_F(Textures, AnEntryThatCannotBeReadOrDecodedIsToldOnceAndKeepsItsSlot) {
 // An archive of the given names, each holding the test picture.
 void writeArchive(const std::string& path, const std::vector<std::string>& names,
                   const std::vector<unsigned char>& data) {
-    std::vector<uint8_t> bytes;
-    rar::VectorSink sink(bytes);
-    rar::PackOptions options;
-    options.store = true;
-    rar::ArchiveWriter writer(sink, options);
-    ASSERT_TRUE(writer.begin());
-    for (const std::string& name : names)
-        ASSERT_TRUE(writer.add(name.c_str(), data.data(), data.size(), 0, 0x20));
-    ASSERT_TRUE(testsupport::writeFile(path, bytes));
+    testsupport::ArchiveEntries entries;
+    for (const std::string& name : names) entries.push_back({name, data});
+    ASSERT_TRUE(testsupport::writeArchive(path, entries));
 }
 
 // The directory's entries as stored, prefix and ending compared letter for letter, in
