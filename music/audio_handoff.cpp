@@ -32,12 +32,15 @@ void SyncEventQueue::clear() {
     read_.store(write_.load(std::memory_order_relaxed), std::memory_order_relaxed);
 }
 
-SampleHistory::SampleHistory() : ring_(kCapacity, 0.0f) {}
+SampleHistory::SampleHistory() : ring_(new std::atomic<float>[kCapacity]) {
+    for (int i = 0; i < kCapacity; ++i) ring_[i].store(0.0f, std::memory_order_relaxed);
+}
 
 void SampleHistory::write(int64_t start, const float* stereo, int frames) {
     for (int i = 0; i < frames; ++i) {
         const float mono = 0.5f * (stereo[2 * i] + stereo[2 * i + 1]);
-        ring_[static_cast<size_t>((start + i) & (kCapacity - 1))] = mono;
+        ring_[static_cast<size_t>((start + i) & (kCapacity - 1))].store(mono,
+                                                                        std::memory_order_relaxed);
     }
 }
 
@@ -48,7 +51,8 @@ void SampleHistory::read(int64_t end, int count, int64_t written, float* out) co
     for (int i = 0; i < count; ++i) {
         const int64_t frame = end - count + i;
         out[i] = frame >= oldestSafe && frame < end
-                     ? ring_[static_cast<size_t>(frame & (kCapacity - 1))]
+                     ? ring_[static_cast<size_t>(frame & (kCapacity - 1))].load(
+                           std::memory_order_relaxed)
                      : 0.0f;
     }
 }

@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "music/sync_event.h"
@@ -35,7 +36,11 @@ class SyncEventQueue {
     std::atomic<uint64_t> dropped_{0};
 };
 
-// The mono mix of the output, by absolute frame, for the spectrum.
+// The mono mix of the output, by absolute frame, for the spectrum. The consumer reads only the
+// half ring below the producer's published mark, and the producer writes at most half a ring
+// past it, so a slot is not read while it is written. The slots are relaxed atomics all the
+// same: a consumer that falls behind reads an old or a new value, never undefined behaviour,
+// and on the processors we run on they are the same plain loads and stores.
 class SampleHistory {
   public:
     static constexpr int kCapacity = 1 << 16;  // 1.5 s at 44100 Hz
@@ -50,6 +55,6 @@ class SampleHistory {
     void restart(int64_t frame);
 
   private:
-    std::vector<float> ring_;
+    std::unique_ptr<std::atomic<float>[]> ring_;
     int64_t validFrom_ = 0;
 };
