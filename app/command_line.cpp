@@ -79,6 +79,13 @@ bool parseCommandLine(int argc, const char* const* argv, LaunchOptions& o, std::
                 return false;
         } else if (arg == "--loop") {
             o.loop = true;
+        } else if (arg == "--keys") {
+            std::string why;
+            if (!value || !parseKeyScript(value, o.keys, why)) {
+                error = arg + ": " + (value ? why : "expected SECONDS:KEY,...");
+                return false;
+            }
+            ++i;
         } else if (arg == "--capture") {
             if (!needs(value && *value, "a directory")) return false;
             o.captureDir = argv[i];
@@ -116,8 +123,9 @@ bool parseCommandLine(int argc, const char* const* argv, LaunchOptions& o, std::
         error = "a lockstep run needs --frames N or --duration S";
         return false;
     }
-    if (o.loop && o.lockstep()) {
-        error = "--loop plays in real time, not with --capture, --video or --measure";
+    if ((o.loop || !o.keys.empty()) && o.lockstep()) {
+        error = std::string(o.loop ? "--loop" : "--keys") +
+                " plays in real time, not with --capture, --video or --measure";
         return false;
     }
     if (o.clearOnly && !o.measure) {
@@ -157,6 +165,9 @@ const char* usageText() {
            "  --data FILE        archive with the production's assets (default data.rar)\n"
            "  --start-order N    start the song at order N, with the clock at that time\n"
            "  --loop             start the song again when it ends (real time only)\n"
+           "  --keys LIST        press keys at set times of a real-time run, for runs no\n"
+           "                     one watches: SECONDS:KEY,... after the start, KEY\n"
+           "                     one of space, left, right, home, escape\n"
            "\n"
            "Lockstep (frame k is drawn at time k / fps, the music rendered in step):\n"
            "  --capture DIR      write numbered PNG frames and audio.wav into DIR (the\n"

@@ -6,6 +6,9 @@
 #pragma once
 
 #include <string>
+#include <vector>
+
+#include "app/key_script.h"
 
 struct LaunchOptions {
     bool showHelp = false;
@@ -24,6 +27,7 @@ struct LaunchOptions {
     std::string dataPath = "data.rar";  // --data FILE
     int startOrder = -1;                // --start-order N; -1: from the start
     bool loop = false;                  // --loop: the song starts again when it ends
+    std::vector<ScriptedKey> keys;      // --keys LIST: key presses replayed in real time
 
     // Lockstep: frame k is drawn at time k / fps with the music rendered in step.
     std::string captureDir;  // --capture DIR: PNG frames and a WAV of the same span

@@ -1,4 +1,5 @@
 // main.cpp - the entry point of the production.
+#include <chrono>
 #include <cstdio>
 #include <string>
 
@@ -136,9 +137,13 @@ int main(int argc, char** argv) {
         MainLoop loop(g_demoWindow, draw, user);
         PlaybackControls controls(g_demoWindow.frameClock, g_musicPlayer, options.loop);
         loop.setControls(&controls);
+        KeyScript keys(options.keys);
         loop.start(startSeconds);
-        while (loop.iterate()) {
-        }
+        const auto started = std::chrono::steady_clock::now();
+        do {
+            keys.postDue(
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
+        } while (loop.iterate());
     }
     // The music stops before the window (and a full-screen display mode) goes away.
     shutdownDemo();

@@ -44,7 +44,8 @@ Fields fieldsOf(const LaunchOptions& o) {
       << " video=" << o.videoPath << " measure=" << o.measure << " clearOnly=" << o.clearOnly
       << " fps=" << o.fps << " frames=" << o.frames << " duration=" << o.duration
       << " lockstepFrames=" << o.lockstepFrames() << " lockstep=" << o.lockstep()
-      << " dialog=" << o.dialogWanted();
+      << " dialog=" << o.dialogWanted() << " keys=";
+    for (const ScriptedKey& k : o.keys) s << k.seconds << ":" << k.key << ";";
     return fields(s.str());
 }
 
@@ -52,7 +53,8 @@ TEST(CommandLine, EachOptionSetsItsFieldsAndNothingElse) {
     const Fields defaults = fields(
         "help=0 version=0 windowGiven=0 width=640 height=480 depthGiven=0 colorBits=32 "
         "fullscreen=0 noDialog=0 effect= data=data.rar startOrder=-1 loop=0 capture= video= "
-        "measure=0 clearOnly=0 fps=30 frames=-1 duration=-1 lockstepFrames=-1 lockstep=0 dialog=1");
+        "measure=0 clearOnly=0 fps=30 frames=-1 duration=-1 lockstepFrames=-1 lockstep=0 dialog=1 "
+        "keys=");
     const struct {
         const char* line;
         const char* changed;  // from the defaults
@@ -70,6 +72,7 @@ TEST(CommandLine, EachOptionSetsItsFieldsAndNothingElse) {
         {"--fullscreen", "dialog=0 fullscreen=1"},
         {"--no-dialog", "dialog=0 noDialog=1"},
         {"--loop", "loop=1"},
+        {"--keys 0.5:right,1:escape,1:space,2:left,3:home", "keys=0.5:39;1:27;1:32;2:37;3:36;"},
         {"--effect metaballs", "effect=metaballs"},  // the dialog still opens
         {"--data other.rar", "data=other.rar"},
         {"--start-order 0", "startOrder=0"},
@@ -149,6 +152,14 @@ TEST(CommandLine, RefusesWhatItCannotUseAndSaysWhy) {
         {"--video a.mp4 --loop", realTime},
         {"--measure --frames 1 --loop", realTime},
         {"--capture o --frames 1 --clear-only", clearOnly},
+        {"--keys", "--keys: expected SECONDS:KEY,..."},
+        {"--keys ''", "--keys: no keys"},
+        {"--keys 1:up", "--keys: '1:up' is not SECONDS:KEY"},
+        {"--keys right", "--keys: 'right' is not SECONDS:KEY"},
+        {"--keys -1:home", "--keys: '-1:home' is not SECONDS:KEY"},
+        {"--keys 1:space,,2:space", "--keys: '' is not SECONDS:KEY"},
+        {"--keys 2:home,1:space", "--keys: '1:space' comes before the key ahead of it"},
+        {"--capture o --frames 1 --keys 1:space", "--keys plays in real time"},
     };
     for (const auto& c : cases) {
         LaunchOptions options;
