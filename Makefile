@@ -5,7 +5,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build run test clean sanitize fuzz-smoke bench-archive video soak goldens
+.PHONY: all deps configure build run test clean sanitize fuzz-smoke bench-archive video soak goldens tsan
 
 all: build
 
@@ -55,6 +55,11 @@ sanitize: deps
 # (scripts/soak says what it checks).
 soak: build
 	@scripts/soak $(BUILD) build-asan
+
+# The program under ThreadSanitizer in real time, driven by scripted keys through every path
+# where its threads meet (scripts/tsan-check says which).
+tsan: build
+	@scripts/tsan-check $(BUILD) build-tsan
 
 # A short run of every libFuzzer target (part of CI). Each starts from its committed seed
 # corpus, copied so that what the fuzzer finds does not land in the repository.
