@@ -228,6 +228,24 @@ double secondsSince(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
+}  // namespace
+
+std::string slowestSecond(const std::vector<double>& frameEnds, int fps, double startSeconds) {
+    if (fps <= 0 || frameEnds.size() < static_cast<size_t>(fps)) return "";
+    double longest = frameEnds[fps - 1];
+    size_t first = 0;
+    for (size_t k = fps; k < frameEnds.size(); ++k) {
+        const double span = frameEnds[k] - frameEnds[k - fps];
+        if (span > longest) longest = span, first = k - fps + 1;
+    }
+    char text[96];
+    std::snprintf(text, sizeof text, ", %.1f in the slowest second (from %.1f s)",
+                  longest > 0 ? fps / longest : 0.0, startSeconds + double(first) / fps);
+    return text;
+}
+
+namespace {
+
 // How many frames to draw: as asked, or for a video without a length, to the song's end.
 int framesToDraw(const LaunchOptions& options, double startSeconds) {
     const int asked = options.lockstepFrames();
@@ -292,6 +310,7 @@ int runLockstep(const LaunchOptions& options, DemoWindow& window, FrameFunction 
     const auto began = std::chrono::steady_clock::now();
     int drawn = 0;
     bool interrupted = false;
+    std::vector<double> frameEnds;  // seconds since began when each frame was done
     for (int k = 0; k < frames && !state.writeFailed && !sound.failed(); ++k) {
         if (video && platform::interruptRequested()) {
             interrupted = true;
@@ -305,6 +324,7 @@ int runLockstep(const LaunchOptions& options, DemoWindow& window, FrameFunction 
         if (!loop.stepFrame()) break;  // the user ended the run
         if (state.writeFailed) break;  // its file is gone; the sound stops where the frames do
         ++drawn;
+        frameEnds.push_back(secondsSince(began));
         if ((capture || video) && (k % 30 == 29 || k + 1 == frames))
             showProgress(capture ? "captured" : "encoded", k + 1, frames, secondsSince(began));
     }
@@ -344,8 +364,9 @@ int runLockstep(const LaunchOptions& options, DemoWindow& window, FrameFunction 
         if (capture) {
             std::printf("wrote %d frames and audio.wav to %s\n", drawn, options.captureDir.c_str());
         } else {
-            std::printf("%d frames at %dx%d in %.3f s: %.1f frames per second%s\n", drawn,
+            std::printf("%d frames at %dx%d in %.3f s: %.1f frames per second%s%s\n", drawn,
                         window.width, window.height, elapsed, elapsed > 0 ? drawn / elapsed : 0.0,
+                        slowestSecond(frameEnds, fps, startSeconds).c_str(),
                         options.clearOnly ? " (cleared frames only)" : "");
         }
     }

@@ -7,6 +7,9 @@
 // nothing and reports the frame rate it reached.
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include "app/command_line.h"
 #include "app/main_loop.h"
 
@@ -18,3 +21,8 @@ void beginLockstepClock(int fps);
 // exit status (0, or 1 after a message on standard error).
 int runLockstep(const LaunchOptions& options, DemoWindow& window, FrameFunction draw, void* user,
                 double startSeconds);
+
+// For a measured run: ", R in the slowest second (from S s)", the rate of the `fps`
+// consecutive frames that took longest, given when each frame was done (seconds from the
+// start), and the song time that second starts at. Empty for runs shorter than a second.
+std::string slowestSecond(const std::vector<double>& frameEnds, int fps, double startSeconds);

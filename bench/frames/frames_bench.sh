@@ -1,6 +1,8 @@
 #!/bin/sh
 # Frame rate of every part over its own orders, drawn in lockstep without writing files,
-# beside cleared frames only as the reference, at two window sizes. One row per part.
+# beside cleared frames only as the reference, at two window sizes. One row per part: the
+# average, its ratio to the reference, and the slowest second (its rate and the song time it
+# starts at), which is what a viewer notices.
 #
 #   bench/frames/frames_bench.sh [BUILD_DIR] [PART...]     (default: build, every part)
 #
@@ -23,8 +25,11 @@ fps=${FPS:-30}
 parts="tube-intro:0:4 tube-arrows:4:3 title:7:1 twist-torus:8:2 metaballs:10:1 spheres:11:2
 arrow-shock:13:3 heart:16:4 zoom-feedback:20:2 env-cube:22:2 shockwave:24:2 credits:26:6"
 
-rate() {  # the frames-per-second figure of a --measure run
-    (cd "$bin" && ./palisade --no-dialog --measure "$@") | sed -n 's/.*: \([0-9.]*\) frames per second.*/\1/p'
+measure() {  # a --measure run's line
+    (cd "$bin" && ./palisade --no-dialog --measure "$@")
+}
+rate() {  # its frames-per-second figure
+    measure "$@" | sed -n 's/.*: \([0-9.]*\) frames per second.*/\1/p'
 }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.3f", (b > 0 ? a / b : 0) }'; }
 wanted() {  # whether a part was asked for (every part when none was named)
@@ -37,13 +42,15 @@ selection="$*"
 for size in 640x480 1024x768; do
     reference=$(rate --window "$size" --clear-only --frames 600)
     printf '\n%s (cleared frames: %s fps)\n' "$size" "$reference"
-    printf '%-14s %7s %10s %8s\n' part orders fps ratio
+    printf '%-14s %7s %10s %8s %9s %9s\n' part orders fps ratio slowest "from (s)"
     for entry in $parts; do
         name=${entry%%:*}; rest=${entry#*:}; first=${rest%%:*}; count=${rest#*:}
         wanted "$name" || continue
         seconds=$(awk -v n="$count" -v s="$per_order" 'BEGIN { print n * s }')
-        fps_part=$(rate --window "$size" --fps "$fps" --start-order "$first" --duration "$seconds")
-        printf '%-14s %7s %10s %8s\n' "$name" "$first-$((first + count - 1))" "$fps_part" \
-            "$(ratio "$fps_part" "$reference")"
+        line=$(measure --window "$size" --fps "$fps" --start-order "$first" --duration "$seconds")
+        fps_part=$(echo "$line" | sed -n 's/.*: \([0-9.]*\) frames per second.*/\1/p')
+        slowest=$(echo "$line" | sed -n 's/.*, \([0-9.]*\) in the slowest second (from \([0-9.]*\) s).*/\1 \2/p')
+        printf '%-14s %7s %10s %8s %9s %9s\n' "$name" "$first-$((first + count - 1))" "$fps_part" \
+            "$(ratio "$fps_part" "$reference")" ${slowest:-- -}
     done
 done

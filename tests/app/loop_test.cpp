@@ -355,6 +355,20 @@ class Lockstep : public ::testing::Test {
     std::string said;
 };
 
+// Two frames a second: the slowest pair of frames and where in the song it starts.
+TEST(MeasuredRun, SlowestSecondIsTheLongestRunOfFpsFrames) {
+    const struct {
+        std::vector<double> ends;
+        const char* said;
+    } cases[] = {
+        {{0.1}, ""},                                                          // under a second
+        {{0.1, 0.2}, ", 10.0 in the slowest second (from 4.0 s)"},            // the first frames
+        {{0.1, 0.2, 0.7, 0.75}, ", 3.3 in the slowest second (from 4.5 s)"},  // frames 1-2
+        {{0.1, 0.2, 0.3, 1.3}, ", 1.8 in the slowest second (from 5.0 s)"},   // frames 2-3
+    };
+    for (const auto& c : cases) EXPECT_EQ(slowestSecond(c.ends, 2, 4.0), c.said);
+}
+
 TEST_F(Lockstep, FramesAreDrawnOnTheFrameClockWithTheirSoundAlreadyMixed) {
     const std::string dir = temp.file("frames");
     ASSERT_EQ(run(dir, "", 5, 1), 0);
