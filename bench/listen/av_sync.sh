@@ -4,7 +4,8 @@
 # the program plays a span in real time, and measures how far each overlay flash lies from
 # its drum hit (av_offset). Such a recording has a bias of its own (the grab's timing), so the
 # same is measured with ffplay playing the lockstep export of the same span, and the program
-# is reported against it. Not a test: it depends on the machine.
+# is reported against it, each recorded as the first of a fresh PulseAudio server and Xvfb.
+# Not a test: it depends on the machine.
 #
 #   bench/listen/av_sync.sh [--build DIR] [--orders A-B] [--window WxH]
 #
@@ -61,6 +62,7 @@ echo "the reference: ffplay playing the export"
 record reference env SDL_AUDIODRIVER=pulseaudio ffplay -v error -autoexit \
     -noborder -left 0 -top 0 -x "$w" -y "$h" "$work/export.mp4"
 echo "the program playing the same span in real time"
+session_restart "$window"
 record program sh -c "cd '$bin' && SDL_AUDIODRIVER=pulseaudio ./palisade \
     --no-dialog --window $window --start-order $first --keys $quit:escape"
 
