@@ -70,16 +70,18 @@ int main(int argc, char** argv) {
     const std::vector<float> recording = readMono(argv[1]), render = readMono(argv[2]);
     if (recording.empty() || render.empty()) return 1;
     long start = 0;
-    if (!listen::findStart(recording, render, start) || start < 0) {
-        std::printf(start < 0 ? "the recording began after the render's sound\n"
-                              : "the render was not found in the recording\n");
+    if (!listen::findStart(recording, render, start)) {
+        std::printf("the render was not found in the recording\n");
         return 1;
     }
     long lag = start;  // where the render's current block lies in the recording
     int blocks = 0, matched = 0, silent = 0, gaps = 0, lostBlocks = 0;
     long gapFrames = 0;
     bool inLoss = false, lastLossSilent = false;
-    for (long at = 0; at + kBlock <= long(render.size()); at += kBlock) {
+    // A recording that began after the render's sound (an idle sink's monitor gives nothing)
+    // is followed from its own start.
+    const long firstBlock = start < 0 ? (-start + kBlock - 1) / kBlock * kBlock : 0;
+    for (long at = firstBlock; at + kBlock <= long(render.size()); at += kBlock) {
         const float* block = &render[at];
         const double e = energy(block, kBlock);
         if (e < kBlock * 1e-6) continue;  // the render is silent here: nothing to follow
@@ -87,7 +89,7 @@ int main(int argc, char** argv) {
         auto search = [&](long from, long to, double& bestC) {
             long best = -1;
             bestC = 0.0;
-            for (long l = std::max(0L, from); l <= to; ++l) {
+            for (long l = std::max(-at, from); l <= to; ++l) {
                 if (at + l + kBlock > long(recording.size())) break;
                 const double c = correlation(block, &recording[at + l], kBlock, e);
                 if (c > bestC) bestC = c, best = l;
@@ -100,7 +102,7 @@ int main(int argc, char** argv) {
         if (c < kMatch) {
             // Lost, or silent where the render sounds: counted with the gap it belongs to.
             const long where = at + lag;
-            const bool quiet = where + kBlock <= long(recording.size()) &&
+            const bool quiet = where >= 0 && where + kBlock <= long(recording.size()) &&
                                energy(&recording[where], kBlock) < 0.01 * e;
             silent += quiet;
             ++lostBlocks;
