@@ -94,6 +94,8 @@ bool parseCommandLine(int argc, const char* const* argv, LaunchOptions& o, std::
             o.videoPath = argv[i];
         } else if (arg == "--measure") {
             o.measure = true;
+        } else if (arg == "--warm-up") {
+            if (!needs(parseSeconds(value, o.warmUp), "seconds")) return false;
         } else if (arg == "--clear-only") {
             o.clearOnly = true;
         } else if (arg == "--fps") {
@@ -130,6 +132,11 @@ bool parseCommandLine(int argc, const char* const* argv, LaunchOptions& o, std::
     }
     if (o.clearOnly && !o.measure) {
         error = "--clear-only goes with --measure";
+        return false;
+    }
+    if (o.warmUp > 0 && (!o.measure || o.warmUp >= o.lockstepFrames() / double(o.fps))) {
+        error =
+            o.measure ? "--warm-up must be shorter than the run" : "--warm-up goes with --measure";
         return false;
     }
     return true;
@@ -178,6 +185,7 @@ const char* usageText() {
            "                     --frames or --duration it runs to the end of the song\n"
            "  --measure          draw without writing files and print the frame rate\n"
            "  --clear-only       with --measure: only clear each frame (the reference)\n"
+           "  --warm-up S        with --measure: draw the first S seconds uncounted\n"
            "  --fps N            frames per second of the lockstep clock (default 30)\n"
            "  --frames N         number of frames to draw\n"
            "  --duration S       or the number of seconds to draw\n"

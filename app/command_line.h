@@ -34,6 +34,7 @@ struct LaunchOptions {
     std::string videoPath;   // --video FILE: one video file with its sound, through ffmpeg
     bool measure = false;    // --measure: lockstep without writing files, prints the rate
     bool clearOnly = false;  // --clear-only: frames are only cleared (reference for --measure)
+    double warmUp = 0.0;     // --warm-up S: with --measure, the first S seconds are not counted
     int fps = 30;            // --fps N
     int frames = -1;         // --frames N
     double duration = -1.0;  // --duration S

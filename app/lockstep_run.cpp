@@ -2,6 +2,7 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cmath>
@@ -364,9 +365,15 @@ int runLockstep(const LaunchOptions& options, DemoWindow& window, FrameFunction 
         if (capture) {
             std::printf("wrote %d frames and audio.wav to %s\n", drawn, options.captureDir.c_str());
         } else {
-            std::printf("%d frames at %dx%d in %.3f s: %.1f frames per second%s%s\n", drawn,
-                        window.width, window.height, elapsed, elapsed > 0 ? drawn / elapsed : 0.0,
-                        slowestSecond(frameEnds, fps, startSeconds).c_str(),
+            // Frames of the warm-up are drawn but not counted: the figures start after them.
+            const int skip = std::min(drawn, static_cast<int>(std::lround(options.warmUp * fps)));
+            const double t0 = skip > 0 ? frameEnds[skip - 1] : 0.0;
+            std::vector<double> counted(frameEnds.begin() + skip, frameEnds.end());
+            for (double& t : counted) t -= t0;
+            const double span = elapsed - t0;
+            std::printf("%d frames at %dx%d in %.3f s: %.1f frames per second%s%s\n", drawn - skip,
+                        window.width, window.height, span, span > 0 ? (drawn - skip) / span : 0.0,
+                        slowestSecond(counted, fps, startSeconds + double(skip) / fps).c_str(),
                         options.clearOnly ? " (cleared frames only)" : "");
         }
     }

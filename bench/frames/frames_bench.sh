@@ -2,7 +2,10 @@
 # Frame rate of every part over its own orders, drawn in lockstep without writing files,
 # beside cleared frames only as the reference, at two window sizes. One row per part: the
 # average, its ratio to the reference, and the slowest second (its rate and the song time it
-# starts at), which is what a viewer notices.
+# starts at), which is what a viewer notices. Each part is reached as a viewer reaches it:
+# the run starts an order earlier and that order is drawn as a warm-up, uncounted, so that
+# the program's own first frames (every drawing state new to the renderer) do not count
+# against the part.
 #
 #   bench/frames/frames_bench.sh [BUILD_DIR] [PART...]     (default: build, every part)
 #
@@ -20,6 +23,14 @@ export SDL_VIDEODRIVER=${SDL_VIDEODRIVER:-offscreen}
 export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
 per_order=${SECONDS_PER_ORDER:-8}
 fps=${FPS:-30}
+
+# When each order starts, from the song itself.
+module=$(find "$build/assets" -name '*.xm' | head -1)
+order_times=$("$bin/modsync" --csv "$module" | awk -F, '$6 == "order" { printf "%s:%s ", $2, $1 }')
+order_start() {
+    for pair in $order_times; do [ "${pair%%:*}" = "$1" ] && { echo "${pair#*:}"; return; }; done
+    echo 0
+}
 
 # name, first order, number of orders
 parts="tube-intro:0:4 tube-arrows:4:3 title:7:1 twist-torus:8:2 metaballs:10:1 spheres:11:2
@@ -47,7 +58,15 @@ for size in 640x480 1024x768; do
         name=${entry%%:*}; rest=${entry#*:}; first=${rest%%:*}; count=${rest#*:}
         wanted "$name" || continue
         seconds=$(awk -v n="$count" -v s="$per_order" 'BEGIN { print n * s }')
-        line=$(measure --window "$size" --fps "$fps" --start-order "$first" --duration "$seconds")
+        start=$first warm=""
+        if [ "$first" -gt 0 ]; then
+            start=$((first - 1))
+            warm=$(awk -v a="$(order_start "$start")" -v b="$(order_start "$first")" \
+                'BEGIN { printf "%.3f", b - a }')
+            seconds=$(awk -v s="$seconds" -v w="$warm" 'BEGIN { print s + w }')
+        fi
+        line=$(measure --window "$size" --fps "$fps" --start-order "$start" --duration "$seconds" \
+            ${warm:+--warm-up "$warm"})
         fps_part=$(echo "$line" | sed -n 's/.*: \([0-9.]*\) frames per second.*/\1/p')
         slowest=$(echo "$line" | sed -n 's/.*, \([0-9.]*\) in the slowest second (from \([0-9.]*\) s).*/\1 \2/p')
         printf '%-14s %7s %10s %8s %9s %9s\n' "$name" "$first-$((first + count - 1))" "$fps_part" \

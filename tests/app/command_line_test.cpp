@@ -44,7 +44,7 @@ Fields fieldsOf(const LaunchOptions& o) {
       << " video=" << o.videoPath << " measure=" << o.measure << " clearOnly=" << o.clearOnly
       << " fps=" << o.fps << " frames=" << o.frames << " duration=" << o.duration
       << " lockstepFrames=" << o.lockstepFrames() << " lockstep=" << o.lockstep()
-      << " dialog=" << o.dialogWanted() << " keys=";
+      << " dialog=" << o.dialogWanted() << " warmUp=" << o.warmUp << " keys=";
     for (const ScriptedKey& k : o.keys) s << k.seconds << ":" << k.key << ";";
     return fields(s.str());
 }
@@ -54,7 +54,7 @@ TEST(CommandLine, EachOptionSetsItsFieldsAndNothingElse) {
         "help=0 version=0 windowGiven=0 width=640 height=480 depthGiven=0 colorBits=32 "
         "fullscreen=0 noDialog=0 effect= data=data.rar startOrder=-1 loop=0 capture= video= "
         "measure=0 clearOnly=0 fps=30 frames=-1 duration=-1 lockstepFrames=-1 lockstep=0 dialog=1 "
-        "keys=");
+        "warmUp=0 keys=");
     const struct {
         const char* line;
         const char* changed;  // from the defaults
@@ -81,6 +81,8 @@ TEST(CommandLine, EachOptionSetsItsFieldsAndNothingElse) {
         {"--capture o --frames 1", "lockstep=1 dialog=0 capture=o frames=1 lockstepFrames=1"},
         {"--measure --frames 10000000 --fps 1000",
          "lockstep=1 dialog=0 measure=1 frames=10000000 fps=1000 lockstepFrames=10000000"},
+        {"--measure --duration 9 --warm-up 8",
+         "lockstep=1 dialog=0 measure=1 duration=9 lockstepFrames=270 warmUp=8"},
         {"--measure --clear-only --fps 1 --duration 86399.5",
          "lockstep=1 dialog=0 measure=1 clearOnly=1 fps=1 duration=86399.5 lockstepFrames=86400"},
         // 56 s x 30 = 1680; 0.1 s x 24 = 2.4, and a partial frame is still drawn; 0.1 x 30
@@ -152,6 +154,9 @@ TEST(CommandLine, RefusesWhatItCannotUseAndSaysWhy) {
         {"--video a.mp4 --loop", realTime},
         {"--measure --frames 1 --loop", realTime},
         {"--capture o --frames 1 --clear-only", clearOnly},
+        {"--capture o --frames 30 --warm-up 0.5", "--warm-up goes with --measure"},
+        {"--measure --frames 30 --warm-up 1", "--warm-up must be shorter than the run"},
+        {"--measure --frames 30 --warm-up x", "--warm-up: expected seconds"},
         {"--keys", "--keys: expected SECONDS:KEY,..."},
         {"--keys ''", "--keys: no keys"},
         {"--keys 1:up", "--keys: '1:up' is not SECONDS:KEY"},
