@@ -25,12 +25,7 @@ per_order=${SECONDS_PER_ORDER:-8}
 fps=${FPS:-30}
 
 # When each order starts, from the song itself.
-module=$(find "$build/assets" -name '*.xm' | head -1)
-order_times=$("$bin/modsync" --csv "$module" | awk -F, '$6 == "order" { printf "%s:%s ", $2, $1 }')
-order_start() {
-    for pair in $order_times; do [ "${pair%%:*}" = "$1" ] && { echo "${pair#*:}"; return; }; done
-    echo 0
-}
+. "$(dirname "$0")/../song_orders.sh"
 
 # name, first order, number of orders
 parts="tube-intro:0:4 tube-arrows:4:3 title:7:1 twist-torus:8:2 metaballs:10:1 spheres:11:2

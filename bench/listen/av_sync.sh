@@ -1,8 +1,8 @@
 #!/bin/sh
 # Picture and sound in step as a viewer meets them: records the screen (x11grab, 60 frames a
-# second) and the sound card's output (a PulseAudio null sink's monitor) into one file while
-# the program plays a span in real time, and measures how far each overlay flash lies from
-# its drum hit (av_offset). Such a recording has a bias of its own (the grab's timing), so the
+# second) and the sound card's output (a PulseAudio null sink's monitor), both stamped with
+# the wall clock, while the program plays a span in real time, and measures how far each
+# overlay flash lies from its drum hit (av_offset). Such a recording has a bias of its own (the grab's timing), so the
 # same is measured with ffplay playing the lockstep export of the same span, and the program
 # is reported against it, each recorded as the first of a fresh PulseAudio server and Xvfb.
 # Not a test: it depends on the machine.
@@ -18,18 +18,14 @@ while [ $# -gt 0 ]; do
     --build) build=$2; shift 2 ;;
     --orders) orders=$2; shift 2 ;;
     --window) window=$2; shift 2 ;;
-    -h | --help) sed -n '2,11p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    -h | --help) awk 'NR > 1 && !/^#/ { exit } NR > 1 { sub(/^# ?/, ""); print }' "$0"; exit 0 ;;
     *) echo "av_sync: unknown option $1 (--help lists them)" >&2; exit 2 ;;
     esac
 done
 first=${orders%-*} last=${orders#*-}
-bin=$(cd "$build/bin" 2>/dev/null && pwd) || { echo "av_sync: no $build/bin; make build first" >&2; exit 1; }
-for f in palisade data.rar av_offset modsync; do
-    [ -e "$bin/$f" ] || { echo "av_sync: no $bin/$f; make build first" >&2; exit 1; }
-done
-"$here/scripts/install-deps" pulseaudio pulseaudio-utils xvfb ffmpeg
-
 . "$here/bench/listen/session.sh"
+session_tools palisade data.rar av_offset modsync
+. "$here/bench/song_orders.sh"
 seconds=$(song_span "$first" "$last")
 session_begin "$window"
 

@@ -20,18 +20,14 @@ while [ $# -gt 0 ]; do
     --orders) orders=$2; shift 2 ;;
     --window) window=$2; shift 2 ;;
     --busy) busy=$2; shift 2 ;;
-    -h | --help) sed -n '2,13p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    -h | --help) awk 'NR > 1 && !/^#/ { exit } NR > 1 { sub(/^# ?/, ""); print }' "$0"; exit 0 ;;
     *) echo "listen_bench: unknown option $1 (--help lists them)" >&2; exit 2 ;;
     esac
 done
 first=${orders%-*} last=${orders#*-}
-bin=$(cd "$build/bin" 2>/dev/null && pwd) || { echo "listen_bench: no $build/bin; make build first" >&2; exit 1; }
-for f in palisade data.rar listen_align modsync; do
-    [ -e "$bin/$f" ] || { echo "listen_bench: no $bin/$f; make build first" >&2; exit 1; }
-done
-"$here/scripts/install-deps" pulseaudio pulseaudio-utils xvfb
-
 . "$here/bench/listen/session.sh"
+session_tools palisade data.rar listen_align modsync
+. "$here/bench/song_orders.sh"
 seconds=$(song_span "$first" "$last")
 session_begin
 

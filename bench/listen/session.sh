@@ -8,8 +8,9 @@
 #                                fresh server: later ones were seen hundreds of ms apart)
 #   session_busy N               starts N processes that spin until the end
 #   session_track PID            ends PID with the rest
-#   song_span FIRST LAST         the seconds from order FIRST to the end of order LAST
-#                                ($build and $bin name the build and its bin folder)
+#   session_tools TOOL...        sets $bin to the build's bin folder (from $build), checks
+#                                that it has the tools, and installs the sound server,
+#                                Xvfb and ffmpeg when they are missing
 pids=""
 session_track() { pids="$pids $1"; }
 session_end() {
@@ -56,12 +57,11 @@ session_busy() {
         session_track $!
     done
 }
-song_span() {
-    module=$(find "$build/assets" -name '*.xm' | head -1)
-    "$bin/modsync" --csv "$module" | awk -F, -v a="$1" -v b="$2" '
-        $6 == "order" && $2 == a && from == "" { from = $1 }
-        $6 == "order" && $2 == b + 1 && to == "" { to = $1 }
-        $6 == "order" { last = $1 }
-        END { if (from == "") exit 1; if (to == "") to = last + 8; printf "%.3f", to - from }' ||
-        { echo "$(basename "$0"): the song has no order $1" >&2; exit 1; }
+session_tools() {
+    bin=$(cd "$build/bin" 2>/dev/null && pwd) ||
+        { echo "$(basename "$0"): no $build/bin; make build first" >&2; exit 1; }
+    for f in "$@"; do
+        [ -e "$bin/$f" ] || { echo "$(basename "$0"): no $bin/$f; make build first" >&2; exit 1; }
+    done
+    "$here/scripts/install-deps" pulseaudio pulseaudio-utils xvfb ffmpeg
 }
