@@ -101,6 +101,25 @@ double nearest(const std::vector<double>& times, double t) {
     return best;
 }
 
+// Keeps only what the recording holds between the file times from and to.
+void keepSpan(Clip& clip, double from, double to) {
+    std::vector<double> times, brightness;
+    for (size_t i = 0; i < clip.frameTimes.size(); ++i) {
+        if (clip.frameTimes[i] < from || clip.frameTimes[i] > to) continue;
+        times.push_back(clip.frameTimes[i]);
+        brightness.push_back(clip.brightness[i]);
+    }
+    clip.frameTimes.swap(times);
+    clip.brightness.swap(brightness);
+    const auto sample = [&](double t) {
+        const double at = std::round((t - clip.soundStart) * listen::kRate);
+        return static_cast<size_t>(std::clamp(at, 0.0, double(clip.sound.size())));
+    };
+    const size_t first = sample(from), last = std::max(first, sample(to));
+    clip.sound = std::vector<float>(clip.sound.begin() + first, clip.sound.begin() + last);
+    clip.soundStart += double(first) / listen::kRate;
+}
+
 double percentile(std::vector<double> v, double p) {
     std::sort(v.begin(), v.end());
     return v[std::min(v.size() - 1, static_cast<size_t>(p * (v.size() - 1) + 0.5))];
@@ -109,12 +128,20 @@ double percentile(std::vector<double> v, double p) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    double from = -1e300, to = 1e300;
+    if (argc == 7 && std::string(argv[1]) == "--span") {
+        from = std::atof(argv[2]);
+        to = std::atof(argv[3]);
+        argv += 3;
+        argc -= 3;
+    }
     if (argc != 4 || std::string(argv[1]) == "--help") {
         std::printf(
-            "Usage: av_offset SCREEN SOUND EXPORT\n"
+            "Usage: av_offset [--span FROM TO] SCREEN SOUND EXPORT\n"
             "SCREEN and SOUND are the screen and the sound card recorded at the same time while\n"
             "the span played, their timestamps on the same clock (ffmpeg -copyts); EXPORT is\n"
-            "the lockstep video of the same span (palisade --video). Prints\n"
+            "the lockstep video of the same span (palisade --video). --span looks only at\n"
+            "the recording's times from FROM to TO (seconds, as stamped). Prints\n"
             "each flash's offset from its hit and their median, in ms (positive: the picture\n"
             "after the sound); AV_OFFSET_EACH=1 also prints each flash's as 'offset MS'.\n"
             "Exit status 0, 1 when the files do not line up, 2 for a usage error.\n");
@@ -122,6 +149,11 @@ int main(int argc, char** argv) {
     }
     Clip recording, truth;
     if (!load(argv[1], argv[2], recording) || !load(argv[3], argv[3], truth)) return 1;
+    keepSpan(recording, from, to);
+    if (recording.frameTimes.size() < 2 || recording.sound.empty()) {
+        std::printf("the recording holds nothing between %.3f and %.3f\n", from, to);
+        return 1;
+    }
     long start = 0;
     if (!listen::findStart(recording.sound, truth.sound, start)) {
         std::printf("the export's sound was not found in the recording\n");
