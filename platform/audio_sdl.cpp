@@ -4,10 +4,13 @@
 // "dummy" driver that consumes audio in real time without a sound card).
 // Limits: one stereo float output at a time; SDL converts to what the hardware wants.
 // Latency: SDL does not report it; we assume the device asks for a buffer when it has one
-// buffer left to play, and that drivers without hardware (dummy, disk) have none.
+// buffer left to play (the queue we ask a PulseAudio server for, less a buffer), and that drivers
+// without hardware (dummy, disk) have none.
 // Depends on: SDL2 (audio subsystem).
 #include <SDL.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 #include "platform/audio.h"
@@ -34,14 +37,35 @@ void SDLCALL sdlAudioCallback(void* userdata, Uint8* stream, int len) {
     device->fill(device->user, reinterpret_cast<float*>(stream), frames);
 }
 
+constexpr const char* kPulseQueueMs = "60";
+
 bool driverWithoutHardware(const char* name) {
     return name && (std::strcmp(name, "dummy") == 0 || std::strcmp(name, "disk") == 0);
+}
+
+// The frames queued ahead of the one being heard when the device asks for more: one buffer
+// in general, none without hardware. A PulseAudio server is asked for more when a buffer's
+// room has come free in its queue, so the queue less one buffer is still to play.
+int latencyFrames(const SDL_AudioSpec& have) {
+    const char* driver = audioDriverName();
+    if (driverWithoutHardware(driver)) return 0;
+    const char* queueMs = std::getenv("PULSE_LATENCY_MSEC");
+    if (driver && std::strcmp(driver, "pulseaudio") == 0 && queueMs) {
+        const long ms = std::strtol(queueMs, nullptr, 10);
+        if (ms > 0 && ms < 10000)
+            return std::max(0, static_cast<int>(ms * have.freq / 1000) - have.samples);
+    }
+    return have.samples;
 }
 
 }  // namespace
 
 bool initAudio() {
     if (SDL_WasInit(SDL_INIT_AUDIO)) return true;
+    // SDL asks a PulseAudio server to keep one buffer queued, so a device thread that is late
+    // by more than a buffer (on a loaded machine) leaves a gap. libpulse takes a longer queue
+    // from its environment; a user's own setting stands.
+    setenv("PULSE_LATENCY_MSEC", kPulseQueueMs, 0);
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
         setError(SDL_GetError());
         return false;
@@ -83,7 +107,7 @@ AudioDevice* openAudioDevice(int rate, int bufferFrames, AudioFill fill, void* u
     if (obtained) {
         obtained->rate = have.freq;
         obtained->bufferFrames = have.samples;
-        obtained->latencyFrames = driverWithoutHardware(audioDriverName()) ? 0 : have.samples;
+        obtained->latencyFrames = latencyFrames(have);
     }
     return device;
 }
