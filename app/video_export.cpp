@@ -21,7 +21,7 @@ struct FormatCodecs {
 // every pixel and sample; VP9 and Opus for the web.
 const FormatCodecs kFormats[] = {
     {{".mp4", "mp4", "H.264 and AAC"},
-     "-c:v libx264 -preset medium -crf 18 -pix_fmt yuv420p -c:a aac -b:a 192k "
+     "-c:v libx264 -preset veryfast -crf 16 -pix_fmt yuv420p -c:a aac -b:a 192k "
      "-movflags +faststart"},
     {{".mkv", "matroska", "lossless FFV1 and FLAC"}, "-c:v ffv1 -level 3 -c:a flac"},
     {{".webm", "webm", "VP9 and Opus"},
@@ -130,21 +130,86 @@ bool VideoExport::begin(const std::string& path, int width, int height, int fps,
     // whole one before it takes more picture, while the sound for a frame is only made
     // before that frame: a tenth of a second of frames (at least two) may wait in memory.
     framesAhead_ = std::max(2, (fps + 9) / 10);
+    ending_ = broken_ = false;
+    framesWaiting_ = 0;
+    writer_ = std::thread(&VideoExport::feed, this);
     return true;
 }
 
 bool VideoExport::addFrame(const uint8_t* rgb) {
-    return process_ &&
-           platform::writeToProcess(process_, 0, rgb, frameBytes_, frameBytes_ * framesAhead_);
+    return hand(0, rgb, frameBytes_);
 }
 
 bool VideoExport::addSound(const float* stereo, int64_t frames) {
+    if (frames <= 0) return process_ != nullptr;
+    return hand(1, stereo, static_cast<size_t>(frames) * 2 * sizeof(float));
+}
+
+bool VideoExport::hand(int pipe, const void* data, size_t size) {
     if (!process_) return false;
-    if (frames <= 0) return true;
-    // The sound is queued, never waited on: the encoder may take it only after many frames
-    // (its look-ahead), and it is small.
-    return platform::queueForProcess(process_, 1, stereo,
-                                     static_cast<size_t>(frames) * 2 * sizeof(float));
+    const uint8_t* bytes = static_cast<const uint8_t*>(data);
+    std::unique_lock<std::mutex> lock(mutex_);
+    // Frames wait for room; the sound never does (it is small, and the encoder may want
+    // much of it before it takes the next frame).
+    if (pipe == 0)
+        changed_.wait(lock, [&] { return broken_ || framesWaiting_ < kFramesHandedOver; });
+    if (broken_) return false;
+    // A frame's buffer is used again rather than made anew: fresh pages cost the system
+    // more than the copy.
+    Block block{pipe, {}};
+    if (pipe == 0 && !spare_.empty()) {
+        block.bytes.swap(spare_.back());
+        spare_.pop_back();
+    }
+    lock.unlock();
+    block.bytes.assign(bytes, bytes + size);
+    lock.lock();
+    framesWaiting_ += pipe == 0;
+    blocks_.push_back(std::move(block));
+    changed_.notify_all();
+    return true;
+}
+
+void VideoExport::feed() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    while (true) {
+        changed_.wait(lock, [&] { return ending_ || !blocks_.empty(); });
+        if (blocks_.empty()) return;  // ending, and everything handed over is out
+        Block block = std::move(blocks_.front());
+        blocks_.pop_front();
+        lock.unlock();
+        // The sound is queued, never waited on; a frame returns once no more than
+        // framesAhead_ frames' bytes wait in memory for ffmpeg.
+        const bool written =
+            block.pipe == 0
+                ? platform::writeToProcess(process_, 0, block.bytes.data(), block.bytes.size(),
+                                           frameBytes_ * framesAhead_)
+                : platform::queueForProcess(process_, 1, block.bytes.data(), block.bytes.size());
+        lock.lock();
+        if (block.pipe == 0) spare_.push_back(std::move(block.bytes));
+        framesWaiting_ -= block.pipe == 0;
+        if (!written) {
+            broken_ = true;
+            blocks_.clear();
+            framesWaiting_ = 0;
+        }
+        changed_.notify_all();
+        if (broken_) {
+            // Nothing more reaches ffmpeg; wait to be told to end.
+            changed_.wait(lock, [&] { return ending_; });
+            return;
+        }
+    }
+}
+
+void VideoExport::stopFeeding() {
+    if (!writer_.joinable()) return;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        ending_ = true;
+    }
+    changed_.notify_all();
+    writer_.join();
 }
 
 bool VideoExport::finish(std::string& error) {
@@ -152,6 +217,7 @@ bool VideoExport::finish(std::string& error) {
         error = "no export was started";
         return false;
     }
+    stopFeeding();
     const int status = platform::finishProcess(process_);
     process_ = nullptr;
     std::error_code ec;
@@ -172,6 +238,13 @@ bool VideoExport::finish(std::string& error) {
 
 void VideoExport::abandon() {
     if (!process_) return;
+    {
+        // What is still handed over is dropped: the writer ends after its current block.
+        std::lock_guard<std::mutex> lock(mutex_);
+        blocks_.clear();
+        framesWaiting_ = 0;
+    }
+    stopFeeding();
     platform::killProcess(process_);
     process_ = nullptr;
     std::error_code ec;

@@ -2,14 +2,19 @@
 //
 // The frames (RGB, rows bottom-up as OpenGL reads them) and the sound (interleaved stereo
 // float at 44.1 kHz) go to an ffmpeg process through two pipes; no frame touches the disk on
-// the way. The container and codecs follow the file's extension. ffmpeg writes to a hidden
-// name beside the file, which becomes the file only when the export has finished: a failed or
-// interrupted export leaves nothing under the name asked for.
+// the way. A thread of the export's own feeds ffmpeg, so the next frame is drawn while this
+// one is written and encoded. The container and codecs follow the file's extension. ffmpeg writes
+// to a hidden name beside the file, which becomes the file only when the export has finished: a
+// failed or interrupted export leaves nothing under the name asked for.
 #pragma once
 
+#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
+#include <deque>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace platform {
@@ -42,9 +47,10 @@ class VideoExport {
     // Starts ffmpeg for a width x height picture at fps frames a second. False with the
     // reason (ffmpeg missing, with how to install it; an unknown extension; ...) in error.
     bool begin(const std::string& path, int width, int height, int fps, std::string& error);
-    // One frame: width x height RGB bytes, rows bottom-up.
+    // One frame: width x height RGB bytes, rows bottom-up. Copied; false once ffmpeg has
+    // stopped taking what it is given.
     bool addFrame(const uint8_t* rgb);
-    // Sound: interleaved stereo frames.
+    // Sound: interleaved stereo frames. Copied, as frames are.
     bool addSound(const float* stereo, int64_t frames);
     // Ends the streams, waits for ffmpeg and puts the file under its name. False with the
     // reason in error; nothing is left behind then.
@@ -56,11 +62,30 @@ class VideoExport {
     const std::string& partialPath() const { return partial_; }
 
   private:
+    struct Block {
+        int pipe;  // 0 the picture, 1 the sound
+        std::vector<uint8_t> bytes;
+    };
+    bool hand(int pipe, const void* data, size_t size);
+    void feed();         // the writer thread
+    void stopFeeding();  // lets the writer finish what it has and joins it
+
     platform::Process* process_ = nullptr;
     std::string path_;
     std::string partial_;
     size_t frameBytes_ = 0;
     int framesAhead_ = 2;  // frames that may wait in memory for ffmpeg
+
+    // Blocks handed over and not yet given to ffmpeg, at most kFramesHandedOver frames.
+    static constexpr int kFramesHandedOver = 2;
+    std::thread writer_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::deque<Block> blocks_;
+    std::vector<std::vector<uint8_t>> spare_;  // written frames' buffers, to be used again
+    int framesWaiting_ = 0;
+    bool ending_ = false;
+    bool broken_ = false;  // ffmpeg stopped taking what it was given
 };
 
 // The arguments ffmpeg is started with: the picture on its standard input, the sound on

@@ -459,6 +459,17 @@ TEST_F(Lockstep, AnInterruptedOrFailedVideoLeavesNothingUnderItsName) {
     EXPECT_TRUE(saidIt("palisade: ffmpeg failed (exit status 1); " + clip + " was not written"))
         << said;
     EXPECT_EQ(filesIn(temp.path()), Names{"bin"});
+
+    // One that ends before it reads anything: the frames already handed over are dropped,
+    // and the run ends instead of waiting for a reader.
+    std::ofstream(temp.file("bin/ffmpeg")) << "#!/bin/sh\nexit 1\n";
+    setenv("PATH", (temp.file("bin") + ":" + path).c_str(), 1);
+    alarm(60);
+    const int early = run("", clip, 60);
+    alarm(0);
+    setenv("PATH", path.c_str(), 1);
+    EXPECT_EQ(early, 1);
+    EXPECT_EQ(filesIn(temp.path()), Names{"bin"});
 }
 
 // A disk that fills up, played by a file-size limit: the run names the file it could not
