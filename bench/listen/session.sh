@@ -3,9 +3,6 @@
 # busy processes, and the tidying up of all of them when the script ends.
 #
 #   session_begin [SCREEN_WxH]   sets $work (a scratch folder), PULSE_SERVER and DISPLAY
-#   session_restart [SCREEN_WxH] ends the servers and starts fresh ones (a grab of the sound
-#                                is stamped the same way only in the first recording of a
-#                                fresh server: later ones were seen hundreds of ms apart)
 #   session_busy N               starts N processes that spin until the end
 #   session_track PID            ends PID with the rest
 #   session_tools TOOL...        sets $bin to the build's bin folder (from $build), checks
@@ -22,13 +19,6 @@ session_begin() {
     work=$(mktemp -d /tmp/palisade-listen.XXXXXX)
     trap session_end EXIT
     trap 'exit 130' INT TERM
-    session_servers "${1:-}"
-}
-session_restart() {
-    for p in $pids; do kill "$p" 2>/dev/null || true; done
-    wait 2>/dev/null || true
-    pids=""
-    rm -rf "$work/run"
     session_servers "${1:-}"
 }
 session_servers() {
