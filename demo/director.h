@@ -1,18 +1,22 @@
 // director.h - turns the song position into the frame's picture.
 //
 // The song's order list is the production's timeline: each of its 32 orders selects one of
-// the twelve parts. On the very first frame the director prepares the effects, in a fixed
-// order, before the first part is drawn.
+// the twelve parts (demo/part_table.h). On the very first frame the director prepares the effects,
+// in a fixed order, before the first part is drawn.
 #pragma once
 
 #include "demo/parts.h"
+
+struct PartRow;
 
 namespace Director {
 
 // Called once per frame by the main loop; always true (the production never ends itself).
 bool frame(float time, float frameTime);
 
-// The part an order selects; null for orders outside 0..31, negative ones included.
+// The row of the part an order selects, and its drawing; null for orders no part draws
+// (outside 0..31, negative ones included).
+const PartRow* rowForOrder(int order);
 PartFunction partForOrder(int order);
 
 // Slot 50 of the sync data: the hits of instruments 44 and 45 together (the count wraps at

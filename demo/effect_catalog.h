@@ -1,19 +1,15 @@
 // effect_catalog.h - every effect of the library and of the production, by name, so that each
 // can be drawn alone (palisade --effect NAME): looked at, captured and measured on its own.
+// The entries are those of the part table's rows.
 //
 // An entry prepares its effect the way the director would and draws one frame of it full
 // screen, setting the camera, texture and transform the effect expects, over the cleared
 // frame, without the letterbox or the shared overlay.
 #pragma once
 
-struct EffectEntry {
-    const char* name;         // what --effect takes, lower case
-    const char* description;  // one line for --effect list
-    void (*prepare)();        // one-time work, run before the first frame
-    void (*draw)(float time, float frameTime);
-};
+#include "demo/part_table.h"
 
-// The entries, in the order --effect list prints them.
+// The entries, by name, as --effect list prints them.
 int effectCount();
 const EffectEntry& effectAt(int index);
 // The entry of that name, or null.

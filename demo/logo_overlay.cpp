@@ -1,5 +1,9 @@
 #include "demo/logo_overlay.h"
 
+#include <iterator>
+
+#include "demo/part_table.h"
+
 #include <GL/gl.h>
 
 #include <algorithm>
@@ -145,3 +149,17 @@ void LogoOverlay::drawFlash() {
     glDisable(GL_BLEND);
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
 }
+
+namespace {
+
+void prepareLogoOverlay() {
+    g_logoOverlay.prepare();
+}
+
+constexpr PrepareStep kSteps[] = {{13, "g_logoOverlay.prepare", prepareLogoOverlay}};
+
+}  // namespace
+
+// Every part ends with the overlay; it draws no order of its own.
+extern const PartRow kOverlayRow = {"overlay",         -1,      -1, nullptr, kSteps,
+                                    std::size(kSteps), nullptr, 0};

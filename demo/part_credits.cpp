@@ -3,8 +3,10 @@
 #include <GL/gl.h>
 
 #include <cmath>
+#include <iterator>
 
 #include "demo/logo_overlay.h"
+#include "demo/part_table.h"
 #include "demo/parts.h"
 #include "effects/overlay.h"
 #include "effects/sky_particle_effect.h"
@@ -14,8 +16,6 @@ namespace {
 
 constexpr float kCreditsDelay = 20.0f;
 const char* const kCredits = "textures\\credits.png";
-
-}  // namespace
 
 void partCredits(float time, float frameTime) {
     // The part's own clock starts at its first frame and never restarts.
@@ -40,3 +40,22 @@ void partCredits(float time, float frameTime) {
     g_logoOverlay.draw(time, frameTime, 0);
     glPopAttrib();
 }
+
+void prepareSkyParticles() {
+    g_skyParticles.prepare();
+}
+
+void drawSkyParticlesAlone(float time, float frameTime) {
+    g_skyParticles.render(time, frameTime);  // places its own camera
+}
+
+constexpr PrepareStep kSteps[] = {{9, "g_skyParticles.prepare", prepareSkyParticles}};
+constexpr EffectEntry kEntries[] = {
+    {"sky-particles", "the scrolling sky, two cloud fountains and the end picture",
+     prepareSkyParticles, drawSkyParticlesAlone},
+};
+
+}  // namespace
+
+extern const PartRow kCreditsPart = {
+    "credits", 26, 31, partCredits, kSteps, std::size(kSteps), kEntries, std::size(kEntries)};

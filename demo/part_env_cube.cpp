@@ -5,8 +5,10 @@
 #include <GL/gl.h>
 
 #include <cmath>
+#include <iterator>
 
 #include "demo/logo_overlay.h"
+#include "demo/part_table.h"
 #include "demo/parts.h"
 #include "effects/env_cube_effect.h"
 #include "effects/overlay.h"
@@ -14,6 +16,23 @@
 #include "math/angles.h"
 #include "music/music_player.h"
 #include "music/sync_slots.h"
+
+namespace {
+
+// The grid placed as its motion says, in the part and in the viewer.
+void placeEnvCube(const EnvCubeMotion& motion) {
+    glTranslatef(motion.shiftX, 0.0f, -76.8f);
+    glRotatef(motion.angleX, 1, 0, 0);
+    glRotatef(motion.angleY, 0, 1, 0);
+    glRotatef(motion.angleZ, 0, 0, 1);
+}
+
+// How strongly the blur smears: it swells on every accent.
+float blurStrength() {
+    return std::exp(-2.5f * instSinceHit[SyncSlot::kAccent]) + 1.4f;
+}
+
+}  // namespace
 
 EnvCubeMotion envCubeMotion(float time, unsigned hits) {
     EnvCubeMotion motion;
@@ -24,6 +43,8 @@ EnvCubeMotion envCubeMotion(float time, unsigned hits) {
     motion.angleZ = wrapDegrees(27.0 * motion.time);
     return motion;
 }
+
+namespace {
 
 void partEnvCube(float time, float frameTime) {
     glPushAttrib(kAllAttributeGroups);
@@ -36,18 +57,51 @@ void partEnvCube(float time, float frameTime) {
     glLoadIdentity();
     const EnvCubeMotion motion = envCubeMotion(time, instHitCount[SyncSlot::kAccent]);
     const float t = static_cast<float>(motion.time);
-    glTranslatef(motion.shiftX, 0.0f, -76.8f);
-    glRotatef(motion.angleX, 1, 0, 0);
-    glRotatef(motion.angleY, 0, 1, 0);
-    glRotatef(motion.angleZ, 0, 0, 1);
+    placeEnvCube(motion);
     // The blurred picture is seen only between the logo bars: under the letterbox clip the
     // blur works on that much of the corner.
     beginLetterboxClip();
     g_scratchTexture.useCaptureViewport();
     g_envCube.draw(motion.time);
-    const float strength = std::exp(-2.5f * instSinceHit[SyncSlot::kAccent]) + 1.4f;
-    g_scratchTexture.apply(t, frameTime, strength);
+    g_scratchTexture.apply(t, frameTime, blurStrength());
     endLetterboxClip();
     g_logoOverlay.draw(t, frameTime, 1);
     glPopAttrib();
 }
+
+void prepareScratchTexture() {
+    g_scratchTexture.prepare();
+}
+void prepareEnvCube() {
+    g_envCube.prepare();
+}
+void prepareNothing() {}
+
+// Alone, the grid tumbles as if no accent had come.
+void drawEnvCubeAlone(float time, float frameTime) {
+    placeEnvCube(envCubeMotion(time, 0));
+    g_envCube.render(time, frameTime);
+}
+
+void drawZoomBlurAlone(float time, float frameTime) {
+    placeEnvCube(envCubeMotion(time, 0));
+    g_scratchTexture.useCaptureViewport();
+    g_envCube.render(time, frameTime);
+    g_scratchTexture.apply(time, frameTime, blurStrength());
+}
+
+constexpr PrepareStep kSteps[] = {
+    {1, "g_scratchTexture.prepare", prepareScratchTexture},
+    {5, "g_envCube.prepare", prepareEnvCube},
+};
+constexpr EffectEntry kEntries[] = {
+    {"env-cube", "a 4 x 4 x 4 block of tumbling sphere-mapped cubes", prepareNothing,
+     drawEnvCubeAlone},
+    {"zoom-blur", "the cube grid smeared outwards by the zoom blur", prepareScratchTexture,
+     drawZoomBlurAlone},
+};
+
+}  // namespace
+
+extern const PartRow kEnvCubePart = {
+    "env-cube", 22, 23, partEnvCube, kSteps, std::size(kSteps), kEntries, std::size(kEntries)};

@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "demo/logo_overlay.h"
+#include "demo/part_table.h"
 #include "demo/parts.h"
 #include "effects/overlay.h"
 #include "effects/sphere_map.h"
@@ -61,6 +62,8 @@ OverlayRect titlePlacement(float local, float time, float sinceHit) {
     return {100.0f + shake, 100.0f - slide, 540.0f + shake, 140.0f + slide};
 }
 
+namespace {
+
 void partTitle(float time, float frameTime) {
     // The part's clock starts at its first frame and runs on if the order comes round again.
     static const float startTime = time;
@@ -83,3 +86,8 @@ void partTitle(float time, float frameTime) {
     drawNoiseOverlay(std::exp(-2.0f * sinceHit));
     glPopAttrib();
 }
+
+}  // namespace
+
+// The title draws effects of other rows only: nothing of its own to prepare or view alone.
+extern const PartRow kTitlePart = {"title", 7, 7, partTitle, nullptr, 0, nullptr, 0};

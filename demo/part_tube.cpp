@@ -5,8 +5,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 #include "demo/logo_overlay.h"
+#include "demo/part_table.h"
 #include "demo/parts.h"
 #include "effects/overlay.h"
 #include "effects/tube_effect.h"
@@ -50,8 +52,6 @@ void endTubeFlight(float time, float frameTime, int corner) {
     glPopAttrib();
 }
 
-}  // namespace
-
 void partTubeIntro(float time, float frameTime) {
     // The box sinks from height 120 and comes to rest at 20 after 33.3 seconds.
     const float boxHeight = std::max(20.0f, 120.0f - 3.0f * time);
@@ -79,3 +79,27 @@ void partTubeArrows(float time, float frameTime) {
     g_meshLibrary.draw("lwos\\arrow-strengs-big.lwo", 1);
     endTubeFlight(time, frameTime, 1);
 }
+
+void prepareTube() {
+    g_tube.prepare();
+}
+
+// Alone, the camera sways on simpler paths.
+void drawTubeAlone(float time, float frameTime) {
+    gluLookAt(5.0 * std::sin(0.6 * time), 0.0, 5.0 * std::sin(time), 0.0, 20.0, 0.0, 1.0, 0.0, 0.0);
+    g_tube.render(time, frameTime);
+}
+
+constexpr PrepareStep kSteps[] = {{12, "g_tube.prepare", prepareTube}};
+constexpr EffectEntry kEntries[] = {
+    {"tube", "sixteen swaying sphere-mapped tubes, seen from inside the ring", prepareTube,
+     drawTubeAlone},
+};
+
+}  // namespace
+
+// Both parts fly through the same tubes, prepared and viewed with the first.
+extern const PartRow kTubeIntroPart = {
+    "tube-intro", 0, 3, partTubeIntro, kSteps, std::size(kSteps), kEntries, std::size(kEntries)};
+extern const PartRow kTubeArrowsPart = {"tube-arrows", 4, 6,       partTubeArrows,
+                                        nullptr,       0, nullptr, 0};

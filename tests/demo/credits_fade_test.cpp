@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "demo/director.h"
 #include "demo/logo_overlay.h"
 #include "demo/parts.h"
 #include "effects/sky_particle_effect.h"
@@ -57,14 +58,14 @@ class FinalParts : public testsupport::GlTest {
 
 TEST_F(FinalParts, CreditsFadeInTwentySecondsAfterTheFirstFrame) {
     const float start = 100.0f;  // the part's first frame starts its clock
-    frame(partCredits, start);
+    frame(Director::partForOrder(26), start);
     EXPECT_EQ(pixelFromTop(320, 240).r, 0);
-    frame(partCredits, start + 19.5f);
+    frame(Director::partForOrder(26), start + 19.5f);
     EXPECT_EQ(pixelFromTop(320, 240).r, 0);
-    frame(partCredits, start + 27.0f);  // 1 - e^-0.7: about half strength
+    frame(Director::partForOrder(26), start + 27.0f);  // 1 - e^-0.7: about half strength
     EXPECT_NEAR(pixelFromTop(320, 240).r, 0.503 * 255, 3);
     EXPECT_NEAR(pixelFromTop(320, 100).g, 0.503 * 255, 3);  // the whole letterbox band
-    frame(partCredits, start + 80.0f);
+    frame(Director::partForOrder(26), start + 80.0f);
     EXPECT_GT(pixelFromTop(320, 240).r, 250);
     EXPECT_EQ(pixelFromTop(320, 60).r, 0);  // not under the logo bars
 }

@@ -1,13 +1,18 @@
 #include <GL/gl.h>
 
+#include <algorithm>
+#include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "archive/archive.h"
 #include "demo/director.h"
+#include "demo/effect_catalog.h"
 #include "demo/logo_overlay.h"
+#include "demo/part_table.h"
 #include "demo/twist_mesh.h"
 #include "effects/sky_particle_effect.h"
 #include "effects/spike_ball_effect.h"
@@ -21,12 +26,45 @@
 
 namespace {
 
-// Which part each order draws is guarded by the reference frames; past the song's 32 orders,
-// and the order of a song that failed to load, nothing is drawn.
-TEST(Director, OrdersOutsideTheSongDrawNothing) {
-    EXPECT_NE(Director::partForOrder(31), nullptr);
+// Which part each order draws is guarded by the reference frames; here, that the table gives
+// every order of the song exactly one part and nothing past it (nor to the order of a song
+// that failed to load).
+TEST(PartTable, EveryOrderHasExactlyOnePart) {
+    for (int order = 0; order < 32; ++order) {
+        int parts = 0;
+        for (size_t r = 0; r < PartTable::rowCount(); ++r) {
+            const PartRow& row = PartTable::row(r);
+            if (order >= row.firstOrder && order <= row.lastOrder) ++parts;
+        }
+        EXPECT_EQ(parts, 1) << "order " << order;
+        ASSERT_NE(Director::partForOrder(order), nullptr) << "order " << order;
+    }
     for (int order : {32, 33, 255, 1 << 30, -1, -32})
         EXPECT_EQ(Director::partForOrder(order), nullptr) << "order " << order;
+    for (size_t r = 0; r < PartTable::rowCount(); ++r) {
+        const PartRow& row = PartTable::row(r);
+        EXPECT_EQ(row.draw != nullptr, row.firstOrder >= 0) << row.name;
+        EXPECT_LE(row.firstOrder, row.lastOrder) << row.name;
+    }
+}
+
+// Every viewer entry is found by its name and draws a frame without an OpenGL error, with its
+// objects and pictures missing too.
+TEST(PartTable, EveryViewerEntryDraws) {
+    ASSERT_TRUE(testsupport::ensureGlContext());
+    testsupport::MessageCapture capture;
+    std::set<std::string> names;
+    for (int i = 0; i < effectCount(); ++i) {
+        const EffectEntry& entry = effectAt(i);
+        EXPECT_TRUE(names.insert(entry.name).second) << "two entries named " << entry.name;
+        EXPECT_EQ(findEffect(entry.name), &entry);
+        if (i > 0) EXPECT_LT(std::string(effectAt(i - 1).name), entry.name);
+        while (glGetError() != GL_NO_ERROR) {
+        }
+        for (float time : {0.0f, 12.5f}) drawEffectFrame(entry, time, 0.02f);
+        EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR)) << entry.name;
+    }
+    EXPECT_EQ(findEffect("no-such-effect"), nullptr);
 }
 
 TEST(Director, Slot50CombinesTheTwoAccents) {
@@ -87,22 +125,32 @@ TEST(Director, FirstFramePreparesEvenWithoutMusicOrObjectsAndStaysCleared) {
     EXPECT_EQ(g_twistTorus.shape.pointCount, 0);
     EXPECT_EQ(g_spikeBall.shape.pointCount, 0);
 
-    // Every step once, in this order.
-    const std::vector<std::string> order = {
-        "g_metaballs.prepare",      "g_scratchTexture.prepare", "g_starMesh.prepare",
-        "g_starMesh.setObjectName", "g_reflectSpheres.prepare", "g_envCube.prepare",
-        "g_shockwave.prepare",      "g_arrowShock.prepare",     "g_zoomFeedback.prepare",
-        "g_skyParticles.prepare",   "g_arrowField.prepare",     "g_twistTorus.load",
-        "g_tube.prepare",           "g_logoOverlay.prepare",    "g_spikeBall.load"};
-    std::vector<std::string> steps;
-    for (const PrepareTrace& t : g_trace) steps.push_back(t.step);
-    ASSERT_EQ(steps, order);
-    // The names are what the steps do: each step's work shows by the time the next begins.
-    for (size_t i = 0; i < g_trace.size(); ++i) {
-        EXPECT_EQ(g_trace[i].starNamed, i > 3) << g_trace[i].step;
-        EXPECT_EQ(g_trace[i].barsReset, i > 13) << g_trace[i].step;
-        EXPECT_EQ(g_trace[i].messages, i > 11 ? 1u : 0u) << g_trace[i].step;
+    // Every step of every row once, by its place.
+    std::vector<std::pair<int, std::string>> places;
+    for (size_t r = 0; r < PartTable::rowCount(); ++r) {
+        const PartRow& row = PartTable::row(r);
+        for (size_t i = 0; i < row.stepCount; ++i)
+            places.push_back({row.steps[i].place, row.steps[i].name});
     }
+    std::sort(places.begin(), places.end());
+    ASSERT_EQ(g_trace.size(), places.size());
+    for (size_t i = 0; i < places.size(); ++i) {
+        EXPECT_EQ(places[i].first, static_cast<int>(i)) << "places run 0, 1, 2, ... once each";
+        EXPECT_EQ(g_trace[i].step, places[i].second);
+    }
+    // The names are what the steps do: each step's work shows by the time the next begins.
+    auto after = [&](size_t i, const char* step) {
+        for (size_t k = 0; k < i; ++k)
+            if (g_trace[k].step == step) return true;
+        return false;
+    };
+    for (size_t i = 0; i < g_trace.size(); ++i) {
+        EXPECT_EQ(g_trace[i].starNamed, after(i, "g_starMesh.setObjectName")) << g_trace[i].step;
+        EXPECT_EQ(g_trace[i].barsReset, after(i, "g_logoOverlay.prepare")) << g_trace[i].step;
+        EXPECT_EQ(g_trace[i].messages, after(i, "g_twistTorus.load") ? 1u : 0u) << g_trace[i].step;
+    }
+    // The spike ball is loaded after the torus: its message comes second.
+    EXPECT_TRUE(after(g_trace.size(), "g_spikeBall.load"));
     capture.clear();
     g_trace.clear();
 
@@ -123,14 +171,14 @@ TEST(Director, FirstFramePreparesEvenWithoutMusicOrObjectsAndStaysCleared) {
     initImageLibrary();
     const auto white = testimages::solidPng(255, 255, 255);
     g_textureCache.loadFromMemory("textures\\title.png", white.data(), white.size());
-    for (PartFunction part : {partTwistTorus, partHeart}) {
+    for (PartFunction part : {Director::partForOrder(8), Director::partForOrder(16)}) {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         glLoadIdentity();
         part(2.0f, 0.02f);
     }
     glLoadIdentity();
     // The twisting torus's part still put its title over where the torus would be.
-    partTwistTorus(2.0f, 0.02f);
+    Director::partForOrder(8)(2.0f, 0.02f);
     EXPECT_GT(testsupport::pixelFromTop(320, 120).g, 240);
     for (const std::string& message : capture.messages()) {
         EXPECT_EQ(message.find("torus-loop-meta"), std::string::npos) << message;

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include "demo/director.h"
 #include "demo/parts.h"
 #include "effects/tube_effect.h"
 #include "mesh/mesh_library.h"
@@ -89,7 +90,7 @@ TEST_F(Opening, TheBoxSinksToTwentyAndStaysThereWhileTheCameraDrifts) {
     for (const auto& c : cases) {
         drawn.clear();
         glLoadIdentity();
-        partTubeIntro(c.time, 1.0f / 30);
+        Director::partForOrder(0)(c.time, 1.0f / 30);
         const auto box = drawsOf("lwos\\box-demo.lwo");
         ASSERT_EQ(box.size(), 1u);
         EXPECT_EQ(box[0]->layer, 0);
