@@ -12,6 +12,7 @@
 namespace {
 
 bool g_prepared = false;
+const PartRow* g_partBegun = nullptr;  // the part whose start setPartStart holds
 Director::PrepareObserver g_prepareObserver = nullptr;
 
 // Every row's preparation steps, by their places.
@@ -64,18 +65,30 @@ void setPrepareObserver(PrepareObserver observer) {
     g_prepareObserver = observer;
 }
 
+void readFrameSync() {
+    g_musicPlayer.updateInstrumentTimes();
+    combineAccents();
+    g_musicPlayer.updateSpectrum();
+}
+
 bool frame(float time, float frameTime) {
     // The order is read before anything is drawn.
     const int order = g_musicPlayer.getOrder();
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glLoadIdentity();
-    g_musicPlayer.updateInstrumentTimes();
-    combineAccents();
+    readFrameSync();
     if (!g_prepared) {
         prepareEffects();
         g_prepared = true;
     }
-    if (const PartFunction part = partForOrder(order)) part(time, frameTime);
+    const PartRow* row = rowForOrder(order);
+    if (!row) return true;
+    if (row != g_partBegun) {
+        const double begins = g_musicPlayer.orderStartSeconds(row->firstOrder);
+        setPartStart(begins >= 0 ? static_cast<float>(begins) : time);
+        g_partBegun = row;
+    }
+    row->draw(time, frameTime);
     return true;
 }
 

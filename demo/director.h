@@ -25,6 +25,12 @@ void combineAccents();
 
 bool prepared();
 
+// The one place where a frame's sync data is read, once per frame before anything is drawn:
+// the instruments' hits and the times since (updateInstrumentTimes), slot 50 (combineAccents)
+// and the spectrum of what is heard (updateSpectrum). The director and the effect viewer call
+// it first thing in their frames; the parts and effects only read what it left.
+void readFrameSync();
+
 // Told the name of each first-frame preparation step ("g_metaballs.prepare", ...) just before
 // it runs, so a test or a trace can follow the order; none by default.
 using PrepareObserver = void (*)(const char* step);

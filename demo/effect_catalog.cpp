@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "demo/director.h"
-#include "music/music_player.h"
 
 namespace {
 
@@ -48,8 +47,7 @@ const EffectEntry* findEffect(const char* name) {
 void drawEffectFrame(const EffectEntry& entry, float time, float frameTime) {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glLoadIdentity();
-    g_musicPlayer.updateInstrumentTimes();
-    Director::combineAccents();
+    Director::readFrameSync();
     if (g_prepared != &entry) {
         entry.prepare();
         g_prepared = &entry;

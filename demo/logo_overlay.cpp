@@ -55,7 +55,6 @@ void LogoOverlay::draw(float time, float delta, int corner) {
     glDisable(GL_LIGHTING);
     glEnable(GL_TEXTURE_2D);
     drawBars(time);
-    g_musicPlayer.updateSpectrum();
     drawAnalyser(delta);
     drawLogo(time, corner);
     drawFlash();

@@ -18,9 +18,7 @@ constexpr float kCreditsDelay = 20.0f;
 const char* const kCredits = "textures\\credits.png";
 
 void partCredits(float time, float frameTime) {
-    // The part's own clock starts at its first frame and never restarts.
-    static const float start = time;
-    const float local = time - start;
+    const float local = partSeconds(time);
     glPushAttrib(kAllAttributeGroups);
     beginLetterboxClip();
     g_skyParticles.render(time, frameTime);

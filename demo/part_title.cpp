@@ -22,6 +22,8 @@ namespace {
 
 constexpr const char* kShredder = "lwos\\shredder.lwo";
 
+BillboardFrame g_flares;  // the lens flares' camera frame, refilled every frame
+
 // Seconds since the fresher of the title's two instruments.
 float sinceTitleHit() {
     return std::min(instSinceHit[SyncSlot::kTitleImpact], instSinceHit[SyncSlot::kTitleStab]);
@@ -65,16 +67,13 @@ OverlayRect titlePlacement(float local, float time, float sinceHit) {
 namespace {
 
 void partTitle(float time, float frameTime) {
-    // The part's clock starts at its first frame and runs on if the order comes round again.
-    static const float startTime = time;
-    static BillboardFrame flares;
-    const float local = time - startTime;
+    const float local = partSeconds(time);
 
     glPushAttrib(kAllAttributeGroups);
     drawLetterbox("textures\\design-clogo-creativity-back.jpg");
     // Below the logo bars only: the shredders and their flares stay under them.
     beginLetterboxClip();
-    drawShredders(time, flares);
+    drawShredders(time, g_flares);
     endLetterboxClip();
     g_logoOverlay.draw(time, frameTime, 2);
 

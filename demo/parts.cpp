@@ -6,6 +6,20 @@
 #include "music/sync_slots.h"
 #include "texture/texture_cache.h"
 
+namespace {
+
+float g_partStart = 0.0f;
+
+}  // namespace
+
+float partSeconds(float time) {
+    return time - g_partStart;
+}
+
+void setPartStart(float seconds) {
+    g_partStart = seconds;
+}
+
 float accentShiftedTime(float time, float k) {
     return time + k * instHitCount[SyncSlot::kAccent];
 }

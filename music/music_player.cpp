@@ -263,6 +263,7 @@ bool MusicPlayer::openMemory(const void* data, size_t size, bool isStream) {
     paused_.store(false, std::memory_order_release);
     isStream_ = isStream;
     heardOrder_ = -1;
+    orderBegins_.clear();
     openFailed_ = true;
     if (!initialised_ || !data || size == 0) {
         platform::showMessage(failure);
@@ -425,6 +426,7 @@ void MusicPlayer::deliver(const SyncEvent& event) {
     switch (event.kind) {
         case SyncEvent::kOrder:
             heardOrder_ = event.order;
+            noteOrderBegins(event.order, event.frame);
             break;
         case SyncEvent::kTrigger:
             if (event.instrument >= 0 && event.instrument < kInstrumentSlots) {
@@ -442,6 +444,20 @@ void MusicPlayer::deliver(const SyncEvent& event) {
 // ---------------------------------------------------------------------------------------------
 // Queries
 // ---------------------------------------------------------------------------------------------
+
+void MusicPlayer::noteOrderBegins(int order, int64_t frame) {
+    if (order < 0 || frame < 0) return;
+    if (orderBegins_.size() <= static_cast<size_t>(order))
+        orderBegins_.resize(static_cast<size_t>(order) + 1, -1);
+    int64_t& begins = orderBegins_[static_cast<size_t>(order)];
+    if (begins < 0) begins = frame;
+}
+
+double MusicPlayer::orderStartSeconds(int order) const {
+    if (!module_ || order < 0 || static_cast<size_t>(order) >= orderBegins_.size()) return -1.0;
+    const int64_t frame = orderBegins_[static_cast<size_t>(order)];
+    return frame < 0 ? -1.0 : static_cast<double>(frame) / rate_;
+}
 
 int MusicPlayer::getOrder() {
     pump();
@@ -532,6 +548,7 @@ double MusicPlayer::seekByMixing(int order) {
     for (const SyncEvent& e : passed.events) {
         if (e.frame < at) deliver(e);
     }
+    noteOrderBegins(order, at);
     heardOrder_ = order;
     return static_cast<double>(at) / rate_;
 }
@@ -561,6 +578,8 @@ double MusicPlayer::seekByMap(int order) {
     setBase(musicClock.startCount() + static_cast<int64_t>(std::llround(
                                           seconds * static_cast<double>(musicClock.frequency()))),
             at);
+    for (size_t k = 0; k < jumps.map.orders.size(); ++k)
+        noteOrderBegins(static_cast<int>(k), jumps.map.orders[k].frame);
     const OrderSync& sync = jumps.sync[static_cast<size_t>(order)];
     for (int i = 0; i < kInstrumentSlots; ++i) {
         instHitCount[i] = sync.count[i];

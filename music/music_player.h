@@ -147,6 +147,10 @@ class MusicPlayer {
     bool prepareJumps();
     // The module's first order; -1 without a module.
     int firstOrder() const;
+    // The song time, in seconds, at which order `order` first begins when the song is played
+    // from the top; -1 where the player does not know it yet: the order has not been heard,
+    // passed by a seek, or found by the jump map.
+    double orderStartSeconds(int order) const;
 
     // --- State ------------------------------------------------------------------------------
 
@@ -231,6 +235,8 @@ class MusicPlayer {
     int64_t baseTicks_ = 0;  // frame baseFrame_ is heard at counter baseTicks_
     int64_t baseFrame_ = 0;
     int heardOrder_ = -1;
+    std::vector<int64_t> orderBegins_;  // by order: its first frame when played from the top
+    void noteOrderBegins(int order, int64_t frame);
     bool endHeard_ = false;
     int64_t endFrame_ = -1;
 

@@ -56,8 +56,9 @@ class FinalParts : public testsupport::GlTest {
     testsupport::MessageCapture capture;  // the logo is not loaded here
 };
 
-TEST_F(FinalParts, CreditsFadeInTwentySecondsAfterTheFirstFrame) {
-    const float start = 100.0f;  // the part's first frame starts its clock
+TEST_F(FinalParts, CreditsFadeInTwentySecondsAfterThePartBegins) {
+    const float start = 100.0f;  // where the part began
+    setPartStart(start);
     frame(Director::partForOrder(26), start);
     EXPECT_EQ(pixelFromTop(320, 240).r, 0);
     frame(Director::partForOrder(26), start + 19.5f);
