@@ -90,14 +90,13 @@ void MetaballEffect::render(float time, float) {
     glEnd();
     glPopAttrib();
 
-    captureBillboardFrame(frame);
-    glEnd();
+    readBillboardFrame(frame);
+    beginSpriteState();
     glDepthRange(1.0, 1.0);
     glDepthFunc(GL_LEQUAL);
     g_textureCache.bind("textures\\yellowstar.png");
     drawStars(time);
-    glDepthMask(GL_TRUE);
-    glPopAttrib();
+    endSpriteState();
 
     grid.clearSources();
     glPopAttrib();

@@ -81,7 +81,6 @@ void CubeMapTexture::create(int faceSize) {
 }
 
 void CubeMapTexture::bind() const {
-    glPushAttrib(GL_ENABLE_BIT);
     // Set on every bind: other effects switch s and t to sphere mapping, and the mode is not
     // part of the enable bits that attribute pushes around them restore.
     glTexGeni(GL_S, GL_TEXTURE_GEN_MODE, GL_REFLECTION_MAP_ARB);
@@ -98,6 +97,7 @@ void CubeMapTexture::bind() const {
 
 void ReflectSphere::draw(int mode) {
     glPushMatrix();
+    glPushAttrib(GL_ENABLE_BIT);
     glTranslatef(position.x, position.y, position.z);
     if (mode == kReflection) {
         frontMap.bind();

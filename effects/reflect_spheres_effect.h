@@ -35,9 +35,8 @@ struct CubeMapTexture {
     int size;
 
     void create(int faceSize);
-    // Pushes the enable bits and turns on cube mapping with reflection-vector coordinates
-    // (the generation mode of s, t and r stays reflection-map); the caller pops the
-    // attributes.
+    // Turns on cube mapping with reflection-vector coordinates (the generation mode of s, t
+    // and r stays reflection-map); the caller saves and restores the enable bits around it.
     void bind() const;
 };
 

@@ -9,13 +9,15 @@ void setBillboardCorners(BillboardFrame& frame, const Vector3& r, const Vector3&
     frame.corners[3] = Vector3(-r.x + u.x, -r.y + u.y, -r.z + u.z);
 }
 
-void captureBillboardFrame(BillboardFrame& frame) {
+void readBillboardFrame(BillboardFrame& frame) {
     glGetFloatv(GL_MODELVIEW_MATRIX, frame.modelview.m);
     const float* m = frame.modelview.m;
     frame.right = Vector3(m[0], m[4], m[8]);
     frame.up = Vector3(m[1], m[5], m[9]);
     setBillboardCorners(frame, frame.right, frame.up);
+}
 
+void beginSpriteState() {
     glPushAttrib(GL_ALL_ATTRIB_BITS);
     glDisable(GL_LIGHTING);
     glEnable(GL_TEXTURE_2D);
@@ -25,6 +27,16 @@ void captureBillboardFrame(BillboardFrame& frame) {
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
     glEnable(GL_DEPTH_TEST);
     glDepthMask(GL_FALSE);
+}
+
+void endSpriteState() {
+    glDepthMask(GL_TRUE);
+    glPopAttrib();
+}
+
+void captureBillboardFrame(BillboardFrame& frame) {
+    readBillboardFrame(frame);
+    beginSpriteState();
     glBegin(GL_QUADS);
 }
 
@@ -40,6 +52,5 @@ void emitSprite(const BillboardFrame& frame, const Vector3& p, float halfSize, f
 
 void endSpriteBatch() {
     glEnd();
-    glDepthMask(GL_TRUE);
-    glPopAttrib();
+    endSpriteState();
 }

@@ -10,6 +10,13 @@
 
 void captureBillboardFrame(BillboardFrame& frame);
 
+// The two halves of it, for drawing in sprite state without the batch: the camera's axes
+// (and the corners from them), and the state pushed; endSpriteState restores what
+// beginSpriteState pushed.
+void readBillboardFrame(BillboardFrame& frame);
+void beginSpriteState();
+void endSpriteState();
+
 // The four corner offsets -right-up, right-up, right+up, -right+up; captureBillboardFrame sets
 // them from the camera's own axes, a caller may set stretched ones for its sprites.
 void setBillboardCorners(BillboardFrame& frame, const Vector3& right, const Vector3& up);
