@@ -14,7 +14,7 @@ constexpr int kHeldFrameMilliseconds = 33;
 
 }  // namespace
 
-void windowProc(const platform::Event& event) {
+void postQuitOnClose(const platform::Event& event) {
     const bool quit =
         event.kind == platform::EventKind::CloseRequested ||
         (event.kind == platform::EventKind::KeyDown && event.key == platform::KeyEscape);
@@ -36,7 +36,7 @@ bool MainLoop::iterate() {
         if (event.kind == platform::EventKind::Quit) {
             running_ = false;
         } else {
-            windowProc(event);
+            postQuitOnClose(event);
             // Whatever the controls change, a paused picture is drawn anew.
             if (controls_ && controls_->handleEvent(event)) held_.clear();
         }

@@ -24,7 +24,7 @@ using FrameFunction = bool (*)(void* user, float time, float frameTime);
 
 // The window's event handling: the close box and Escape post Quit to the queue; the loop
 // ends when it takes that Quit. Nothing else is handled.
-void windowProc(const platform::Event& event);
+void postQuitOnClose(const platform::Event& event);
 
 class MainLoop {
   public:

@@ -4,19 +4,20 @@
 #include <GL/glu.h>
 
 #include <cstdio>
+#include <string>
 
 DemoWindow g_demoWindow;
 
-bool DemoWindow::registerWindowClass() {
+bool DemoWindow::startVideo() {
     return platform::initVideo();
 }
 
 bool DemoWindow::create(const char* windowTitle) {
     title = windowTitle;
-    if (!registerWindowClass()) {
-        // The message keeps the program's old words; the reason goes beside it.
-        std::fprintf(stderr, "Failed to register window class: %s\n", platform::videoError());
-        platform::showMessage("Failed to register window class");
+    if (!startVideo()) {
+        const std::string text =
+            std::string("Cannot open the video driver: ") + platform::videoError();
+        platform::showMessage(text.c_str());
         return false;
     }
     if (!setUpWindow()) {

@@ -23,7 +23,8 @@ class DemoWindow {
     // Full-window viewport and the 45-degree perspective projection; model-view left as
     // identity.
     void resetProjection();
-    bool registerWindowClass();
+    // Starts the platform's video driver; false (and the driver's reason) where it cannot.
+    bool startVideo();
 
     const char* title = "";  // not copied
     platform::Window* window = nullptr;

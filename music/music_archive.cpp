@@ -7,8 +7,8 @@
 bool MusicPlayer::open(const char* entryName, bool isStream) {
     size_t size = 0;
     unsigned char* data = entryName ? Archive::loadEntry(&size, entryName) : nullptr;
-    // A missing entry fails like unreadable music, with the same message.
-    const bool opened = openMemory(data, data ? size : 0, isStream);
+    const bool opened = openNamed(data, data ? size : 0, isStream, entryName,
+                                  "not in the data archive, or damaged there");
     std::free(data);
     return opened;
 }

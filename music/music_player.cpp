@@ -29,13 +29,15 @@ void onInstrumentTriggered(const ModuleSong*, int instrument, double heardAt) {
 
 namespace {
 
-// The texts the user sees; they keep the wording the production has always shown.
-constexpr const char* kOutputFailed = "Failed to set fmod output device";
-constexpr const char* kInitFailed = "Failed to initialize fmod";
-constexpr const char* kModuleOpenFailed = "Failed to open fmusic module";
-constexpr const char* kStreamOpenFailed = "Failed to open fsound stream";
-constexpr const char* kModulePlayFailed = "Failed to play fmusic module";
-constexpr const char* kStreamPlayFailed = "Failed to play fsound stream";
+// What the user is shown when the music cannot start: what failed, then why.
+void tellFailure(const std::string& what, const std::string& why) {
+    platform::showMessage((why.empty() ? what : what + ": " + why).c_str());
+}
+
+std::string audioReason() {
+    const char* reason = platform::audioError();
+    return reason && *reason ? reason : "no device";
+}
 
 constexpr int kDeviceBufferFrames = 1024;  // about 23 ms at 44100 Hz
 constexpr int kMixChunk = 1024;            // frames mixed at a time on the main thread
@@ -133,9 +135,14 @@ void MusicPlayer::setSyncObserver(SyncObserver observer, void* user) {
 
 bool MusicPlayer::init(int mixRate, int maxChannels) {
     if (initialised_) return true;
-    if (mixRate < 8000 || mixRate > 192000 || maxChannels < 1 || maxChannels > 1024 ||
-        !analyser_.init()) {
-        platform::showMessage(kInitFailed);
+    if (mixRate < 8000 || mixRate > 192000 || maxChannels < 1 || maxChannels > 1024) {
+        tellFailure("Cannot start the music", "mixing rate " + std::to_string(mixRate) +
+                                                  " or channel count " +
+                                                  std::to_string(maxChannels) + " out of range");
+        return false;
+    }
+    if (!analyser_.init()) {
+        tellFailure("Cannot start the music", "the spectrum analyser cannot be set up");
         return false;
     }
     rate_ = mixRate;
@@ -154,7 +161,7 @@ bool MusicPlayer::startOutput() {
     if (!platform::initAudio()) {
         reason = platform::audioError();
         if (!silentAllowed_) {
-            platform::showMessage(kOutputFailed);
+            tellFailure("Cannot open the audio output", audioReason());
             return false;
         }
     } else {
@@ -171,7 +178,7 @@ bool MusicPlayer::startOutput() {
         }
         reason = platform::audioError();
         if (!silentAllowed_) {
-            platform::showMessage(kInitFailed);
+            tellFailure("Cannot open the audio output", audioReason());
             return false;
         }
     }
@@ -257,7 +264,14 @@ void MusicPlayer::resetPosition(int64_t frame) {
 }
 
 bool MusicPlayer::openMemory(const void* data, size_t size, bool isStream) {
-    const char* failure = isStream ? kStreamOpenFailed : kModuleOpenFailed;
+    return openNamed(data, size, isStream, nullptr, "no music data");
+}
+
+bool MusicPlayer::openNamed(const void* data, size_t size, bool isStream, const char* name,
+                            const char* missing) {
+    std::string failure =
+        isStream ? "Cannot read the music stream" : "Cannot read the music module";
+    if (name) failure += std::string(" ") + name;
     dropJumpMap();  // it reads the bytes about to be replaced
     stopSource();
     paused_.store(false, std::memory_order_release);
@@ -266,7 +280,7 @@ bool MusicPlayer::openMemory(const void* data, size_t size, bool isStream) {
     orderBegins_.clear();
     openFailed_ = true;
     if (!initialised_ || !data || size == 0) {
-        platform::showMessage(failure);
+        tellFailure(failure, !initialised_ ? "the music player has not started" : missing);
         return false;
     }
     data_.assign(static_cast<const unsigned char*>(data),
@@ -282,8 +296,7 @@ bool MusicPlayer::openMemory(const void* data, size_t size, bool isStream) {
     }
     if (!source) {
         data_.clear();
-        std::fprintf(stderr, "%s: %s\n", failure, reason.c_str());
-        platform::showMessage(failure);
+        tellFailure(failure, reason);
         return false;
     }
     lockOutput();
@@ -306,7 +319,7 @@ bool MusicPlayer::openMemory(const void* data, size_t size, bool isStream) {
 bool MusicPlayer::play() {
     if (!source_) {
         // A failed open has already said what went wrong; a second box would add nothing.
-        if (!openFailed_) platform::showMessage(isStream_ ? kStreamPlayFailed : kModulePlayFailed);
+        if (!openFailed_) tellFailure("Cannot play the music", "no module or stream is open");
         return false;
     }
     if (playing_) return true;

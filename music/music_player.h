@@ -89,7 +89,8 @@ class MusicPlayer {
     // Reads the archive entry from data.rar and opens it (openMemory).
     bool open(const char* entryName, bool isStream);
     // Opens music held in memory (copied). Module mode restarts musicClock and clears the
-    // sync arrays.
+    // sync arrays. A failure of these and of init and play shows one message: what failed
+    // ("Cannot read the music module NAME", "Cannot open the audio output") and why.
     bool openMemory(const void* data, size_t size, bool isStream);
     bool play();
     // Stops and releases the music and the output.
@@ -179,6 +180,10 @@ class MusicPlayer {
     static void fillDevice(void* user, float* stereo, int frames);
 
     bool startOutput();
+    // openMemory, naming the music in the message of a failure (name may be null) and
+    // saying `missing` when there are no bytes.
+    bool openNamed(const void* data, size_t size, bool isStream, const char* name,
+                   const char* missing);
     void stopSource();
     void pump();
     void mixHere(int64_t frames, std::vector<float>* pcm);

@@ -113,7 +113,7 @@ TEST(BadInput, OptionsArchivesAssetsDisplaysAndOutputPlaces) {
         {kHeadless, "--data " + temp.file("cut.rar") + frames, 1, archive + "/cut.rar: damaged\n"},
         {kHeadless, "--data " + temp.path() + frames, 1, archive + ": a directory\n"},
         {"SDL_VIDEODRIVER=no-such-driver SDL_AUDIODRIVER=dummy", kData + " --no-dialog", 1,
-         "Error: Failed to register window class\n"},
+         "Error: Cannot open the video driver: no-such-driver not available\n"},
         {noDisplay, kData, 1,
          "Error: No display to show the production on (--capture, --video and --measure need "
          "none)\n"},

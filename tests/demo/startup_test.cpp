@@ -186,7 +186,9 @@ TEST_F(StartUp, MissingMusicIsReportedAndTheDemoRunsSilent) {
     Archive::setDataPath(archive.c_str());
     ASSERT_TRUE(initDemo());
     ASSERT_EQ(capture.messages().size(), 1u);
-    EXPECT_EQ(capture.messages()[0], "Failed to open fmusic module");
+    EXPECT_EQ(capture.messages()[0],
+              "Cannot read the music module Palisade_2.0_by_Quillon___Tinmoth.xm: not in the data "
+              "archive, or damaged there");
     EXPECT_LT(g_musicPlayer.getOrder(), 0);
     shutdownDemo();
 }
