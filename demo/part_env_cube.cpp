@@ -61,16 +61,16 @@ void partEnvCube(float time, float frameTime) {
     // The blurred picture is seen only between the logo bars: under the letterbox clip the
     // blur works on that much of the corner.
     beginLetterboxClip();
-    g_scratchTexture.useCaptureViewport();
+    g_zoomBlur.useCaptureViewport();
     g_envCube.draw(motion.time);
-    g_scratchTexture.apply(t, frameTime, blurStrength());
+    g_zoomBlur.apply(t, frameTime, blurStrength());
     endLetterboxClip();
     g_logoOverlay.draw(t, frameTime, 1);
     glPopAttrib();
 }
 
-void prepareScratchTexture() {
-    g_scratchTexture.prepare();
+void prepareZoomBlur() {
+    g_zoomBlur.prepare();
 }
 void prepareEnvCube() {
     g_envCube.prepare();
@@ -85,19 +85,19 @@ void drawEnvCubeAlone(float time, float frameTime) {
 
 void drawZoomBlurAlone(float time, float frameTime) {
     placeEnvCube(envCubeMotion(time, 0));
-    g_scratchTexture.useCaptureViewport();
+    g_zoomBlur.useCaptureViewport();
     g_envCube.render(time, frameTime);
-    g_scratchTexture.apply(time, frameTime, blurStrength());
+    g_zoomBlur.apply(time, frameTime, blurStrength());
 }
 
 constexpr PrepareStep kSteps[] = {
-    {1, "g_scratchTexture.prepare", prepareScratchTexture},
+    {1, "g_zoomBlur.prepare", prepareZoomBlur},
     {5, "g_envCube.prepare", prepareEnvCube},
 };
 constexpr EffectEntry kEntries[] = {
     {"env-cube", "a 4 x 4 x 4 block of tumbling sphere-mapped cubes", prepareNothing,
      drawEnvCubeAlone},
-    {"zoom-blur", "the cube grid smeared outwards by the zoom blur", prepareScratchTexture,
+    {"zoom-blur", "the cube grid smeared outwards by the zoom blur", prepareZoomBlur,
      drawZoomBlurAlone},
 };
 

@@ -7,7 +7,7 @@
 #include "demo/logo_overlay.h"
 #include "demo/part_table.h"
 #include "demo/parts.h"
-#include "demo/twist_mesh.h"
+#include "effects/twist_torus.h"
 #include "effects/overlay.h"
 #include "texture/texture_cache.h"
 

@@ -8,7 +8,7 @@
 #include "demo/logo_overlay.h"
 #include "demo/part_table.h"
 #include "demo/parts.h"
-#include "demo/zoom_feedback_effect.h"
+#include "effects/zoom_feedback_effect.h"
 
 namespace {
 

@@ -17,7 +17,6 @@ class DepthPinEffect : public Effect {
     void render(float time, float delta) override;
 
     float* depthImage = nullptr;  // kSide * kSide, row 0 at the bottom of the framebuffer
-    BillboardFrame frame;
 };
 
 extern DepthPinEffect g_depthPins;

@@ -8,8 +8,6 @@ class NullEffect : public Effect {
     void prepare() override {}
     // Touches only enable bits, and restores them.
     void render(float time, float delta) override;
-
-    BillboardFrame frame;
 };
 
 extern NullEffect g_null;

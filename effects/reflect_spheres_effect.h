@@ -74,7 +74,6 @@ class ReflectSpheresEffect : public Effect {
     // The sky sphere around the eye, textured with the bound picture.
     void drawSky(int detail);
 
-    BillboardFrame sprites;  // not used by this effect
     ReflectSphere items[kItems];
     Plane frustum[6];
     ReflectedItem* list[kItems];

@@ -9,7 +9,7 @@
 #include "effects/corner_capture.h"
 #include "effects/overlay.h"
 
-ZoomBlur g_scratchTexture;
+ZoomBlur g_zoomBlur;
 
 void ZoomBlur::prepare() {
     texture = createCornerTexture(kSize);

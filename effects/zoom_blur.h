@@ -22,4 +22,4 @@ class ZoomBlur {
     unsigned texture = 0;
 };
 
-extern ZoomBlur g_scratchTexture;
+extern ZoomBlur g_zoomBlur;

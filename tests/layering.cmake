@@ -1,12 +1,30 @@
-# Fails when a library below app/ includes a header of app/. app/ holds the entry point, the
-# main loop and the command line: the top of the house, which nothing under it may reach.
+# Fails when a library includes a header of a library above it. The layers, top to bottom:
+# each folder may include its own headers and those of the folders after it in this list,
+# never one before it. app/ (entry point, main loop, command line) is the top, which nothing
+# under it may reach; tools/ stands beside it.
 # Run by ctest as: cmake -DSOURCE_DIR=... -P layering.cmake
-set(lower platform display math archive glext music texture mesh scene effects demo)
+set(layers app demo effects scene mesh texture music display glext platform archive math)
 set(found "")
-foreach(folder ${lower})
+list(LENGTH layers count)
+math(EXPR last "${count} - 1")
+foreach(index RANGE ${last})
+    list(GET layers ${index} folder)
+    # The folders above this one.
+    set(above "")
+    if(index GREATER 0)
+        math(EXPR before "${index} - 1")
+        foreach(k RANGE ${before})
+            list(GET layers ${k} name)
+            list(APPEND above ${name})
+        endforeach()
+    endif()
+    if(NOT above)
+        continue()
+    endif()
+    list(JOIN above "|" alternatives)
     file(GLOB_RECURSE files ${SOURCE_DIR}/${folder}/*.h ${SOURCE_DIR}/${folder}/*.cpp)
     foreach(file ${files})
-        file(STRINGS ${file} hits REGEX "^[ \t]*#[ \t]*include[ \t]+\"app/")
+        file(STRINGS ${file} hits REGEX "^[ \t]*#[ \t]*include[ \t]+\"(${alternatives})/")
         if(hits)
             file(RELATIVE_PATH name ${SOURCE_DIR} ${file})
             list(APPEND found "${name}: ${hits}")
@@ -15,5 +33,5 @@ foreach(folder ${lower})
 endforeach()
 if(found)
     list(JOIN found "\n  " text)
-    message(FATAL_ERROR "Libraries below app/ include app/ headers:\n  ${text}")
+    message(FATAL_ERROR "Headers included from a layer above (the order is: ${layers}):\n  ${text}")
 endif()

@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "bench/effects/bench_case.h"
-#include "demo/twist_mesh.h"
+#include "effects/twist_torus.h"
 #include "effects/spike_ball_effect.h"
 
 namespace {

@@ -13,7 +13,7 @@
 #include "demo/effect_catalog.h"
 #include "demo/logo_overlay.h"
 #include "demo/part_table.h"
-#include "demo/twist_mesh.h"
+#include "effects/twist_torus.h"
 #include "effects/sky_particle_effect.h"
 #include "effects/spike_ball_effect.h"
 #include "effects/star_mesh_effect.h"

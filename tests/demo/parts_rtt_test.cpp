@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "demo/part_env_cube.h"
-#include "demo/zoom_feedback_effect.h"
+#include "effects/zoom_feedback_effect.h"
 #include "tests/support/test_support.h"
 #include "tests/texture/test_images.h"
 #include "texture/texture_cache.h"

@@ -31,7 +31,7 @@ class RecordStart : public ::testing::Environment {
         g_start.tubeZeroed = true;
         for (const Vector3& n : g_tube.ringNormals)
             g_start.tubeZeroed = g_start.tubeZeroed && n.x + n.y + n.z == 0.0f;
-        g_start.renderTargetsUnmade = g_scratchTexture.texture == 0 &&
+        g_start.renderTargetsUnmade = g_zoomBlur.texture == 0 &&
                                       g_reflectSpheres.count == 0 &&
                                       g_reflectSpheres.items[7].backMap.texture == 0;
     }

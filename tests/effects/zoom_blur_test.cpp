@@ -17,13 +17,13 @@ class ZoomBlurTest : public testsupport::GlTest {
   protected:
     void SetUp() override {
         GlTest::SetUp();
-        if (!g_scratchTexture.texture) g_scratchTexture.prepare();
+        if (!g_zoomBlur.texture) g_zoomBlur.prepare();
     }
     // Red corner with a green square of 32 pixels at its centre, then the blur.
     void blurSquare(float strength) {
         glClearColor(0, 0, 0, 1);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        g_scratchTexture.useCaptureViewport();
+        g_zoomBlur.useCaptureViewport();
         glClearColor(1, 0, 0, 1);
         glClear(GL_COLOR_BUFFER_BIT);
         glScissor(112, 112, 32, 32);
@@ -31,7 +31,7 @@ class ZoomBlurTest : public testsupport::GlTest {
         glClear(GL_COLOR_BUFFER_BIT);
         glScissor(0, 0, 256, 256);
         glColor4f(1, 1, 1, 1);
-        g_scratchTexture.apply(0.0f, 0.0f, strength);
+        g_zoomBlur.apply(0.0f, 0.0f, strength);
     }
 };
 

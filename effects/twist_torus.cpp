@@ -1,4 +1,4 @@
-#include "demo/twist_mesh.h"
+#include "effects/twist_torus.h"
 
 #include <GL/gl.h>
 
@@ -8,13 +8,13 @@
 #include "music/music_player.h"
 #include "music/sync_slots.h"
 
-TwistMesh g_twistTorus;
+TwistTorus g_twistTorus;
 
-bool TwistMesh::load(const char* entryName) {
+bool TwistTorus::load(const char* entryName) {
     return shape.load(entryName);
 }
 
-void TwistMesh::draw(float time, float, float phaseScale) {
+void TwistTorus::draw(float time, float, float phaseScale) {
     glPushAttrib(GL_ENABLE_BIT);
     glDisable(GL_LIGHTING);
     // Thrown sideways by up to 2 units on each accent, gliding back.

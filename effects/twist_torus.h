@@ -1,4 +1,4 @@
-// twist_mesh.h - the twisting torus: a mesh that wrings itself like a towel.
+// twist_torus.h - the twisting torus: a mesh that wrings itself like a towel.
 //
 // Every point is turned on the processor with a delay that grows with its distance from the
 // centre (twisted_mesh.h), and the object jumps sideways on each accent of the music. It is
@@ -8,7 +8,7 @@
 #include "effects/effect.h"
 #include "effects/twisted_mesh.h"
 
-class TwistMesh {
+class TwistTorus {
   public:
     // Loads the object. A missing or refused object is reported once and nothing is drawn.
     bool load(const char* entryName);
@@ -19,7 +19,6 @@ class TwistMesh {
     void draw(float time, float frameTime, float phaseScale);
 
     TwistedMesh shape;
-    BillboardFrame sprites;  // not used by the drawing
 };
 
-extern TwistMesh g_twistTorus;
+extern TwistTorus g_twistTorus;

@@ -1,4 +1,4 @@
-#include "demo/zoom_feedback_effect.h"
+#include "effects/zoom_feedback_effect.h"
 
 #include <GL/gl.h>
 
