@@ -11,7 +11,6 @@
 #include "platform/platform.h"
 #include "texture/texture_cache.h"
 
-GLUquadric* g_quadric = nullptr;
 
 namespace {
 
@@ -60,7 +59,7 @@ bool initDemo(ExtensionLoader loadExtensions) {
     }
 
     setGlobalGlState();
-    if (!g_quadric) g_quadric = gluNewQuadric();
+    sharedQuadric();
     initImageLibrary();
 
     // Every texture and object of the archive, in archive order, textures first.

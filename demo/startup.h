@@ -1,10 +1,7 @@
 // startup.h - the production's start-up and shut-down.
 #pragma once
 
-#include <GL/glu.h>
-
-// The one GLU quadric of the effects that draw GLU shapes; made by initDemo, never deleted.
-extern GLUquadric* g_quadric;
+#include "effects/quadric.h"  // g_quadric, which initDemo makes
 
 // Fills ExtensionFlags and returns non-zero on failure, like initExtensions().
 using ExtensionLoader = int (*)();

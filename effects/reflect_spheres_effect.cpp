@@ -12,6 +12,7 @@
 #include "effects/corner_capture.h"
 #include "effects/mipmap_chain.h"
 #include "effects/overlay.h"
+#include "effects/quadric.h"
 #include "glext/extensions.h"
 #include "texture/texture_cache.h"
 
@@ -123,7 +124,7 @@ float ReflectSphere::cullDistance(const Plane* planes) const {
 
 void ReflectSpheresEffect::prepare() {
     count = 0;
-    quadric_ = gluNewQuadric();
+    quadric_ = sharedQuadric();
     for (ReflectSphere& item : items) {
         item.frontMap.create(kMapSize);
         item.backMap.create(kMapSize);
