@@ -24,7 +24,7 @@ struct LaunchOptions {
 
     std::string effect;  // --effect NAME: one effect alone ("list" prints the names)
 
-    std::string dataPath = "data.rar";  // --data FILE
+    std::string dataPath;  // --data FILE; empty: look for data.rar (data_location.h)
     int startOrder = -1;                // --start-order N; -1: from the start
     bool loop = false;                  // --loop: the song starts again when it ends
     std::vector<ScriptedKey> keys;      // --keys LIST: key presses replayed in real time

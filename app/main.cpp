@@ -6,6 +6,7 @@
 #include <GL/gl.h>
 
 #include "app/command_line.h"
+#include "app/data_location.h"
 #include "app/lockstep_run.h"
 #include "app/main_loop.h"
 #include "app/playback_controls.h"
@@ -88,8 +89,15 @@ int main(int argc, char** argv) {
         listEffects(stderr);
         return 2;
     }
-    Archive::setDataPath(options.dataPath.c_str());
-    if (!options.clearOnly && !checkDataArchive()) return 1;
+    if (!options.clearOnly) {
+        const DataLocation data = locateData(options.dataPath, PALISADE_INSTALLED_DATA);
+        if (data.path.empty()) {
+            platform::showMessage(dataNotFoundMessage(data).c_str());
+            return 1;
+        }
+        Archive::setDataPath(data.path.c_str());
+        if (!checkDataArchive()) return 1;
+    }
     std::string videoProblem;
     if (!options.videoPath.empty() && !canWriteVideo(options.videoPath, videoProblem)) {
         std::fprintf(stderr, "palisade: %s\n", videoProblem.c_str());

@@ -52,7 +52,7 @@ Fields fieldsOf(const LaunchOptions& o) {
 TEST(CommandLine, EachOptionSetsItsFieldsAndNothingElse) {
     const Fields defaults = fields(
         "help=0 version=0 windowGiven=0 width=640 height=480 depthGiven=0 colorBits=32 "
-        "fullscreen=0 noDialog=0 effect= data=data.rar startOrder=-1 loop=0 capture= video= "
+        "fullscreen=0 noDialog=0 effect= data= startOrder=-1 loop=0 capture= video= "
         "measure=0 clearOnly=0 fps=30 frames=-1 duration=-1 lockstepFrames=-1 lockstep=0 dialog=1 "
         "warmUp=0 keys=");
     const struct {

@@ -59,6 +59,8 @@ std::vector<SceneAsset> allScenes();
 
 // The settings dialog's splash picture: 256 x 256, stored as "splash.png".
 TextureAsset splashAsset();
+// The program's icon at size x size pixels, transparent around the emblem.
+Image makeIcon(int size);
 
 // Reads title.txt, credits.txt and greetings.txt from the sources folder.
 bool loadTextSources(const std::string& directory, TextSources& out);

@@ -1,6 +1,7 @@
 // assetgen - makes the production's artwork from source: textures, objects and scenes under
 // their stored names, ready to be packed into data.rar.
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -11,6 +12,7 @@ namespace {
 const char* kUsage =
     "usage: assetgen --out DIR [options]\n"
     "       assetgen --contact-sheet FILE.png [--objects-sheet FILE.png] [options]\n"
+    "       assetgen --icon SIZE FILE.png\n"
     "\n"
     "Writes every texture, object and scene of the production under its stored name\n"
     "(textures\\x.jpg becomes DIR/textures/x.jpg) and the settings dialog's splash.png.\n"
@@ -26,6 +28,8 @@ const char* kUsage =
     "  --objects-sheet FILE.png  draw a preview of every object onto one sheet\n"
     "  --only NAME               make only this stored name (may be repeated)\n"
     "  --list                    print every stored name with what it is, and stop\n"
+    "  --icon SIZE FILE.png      draw the program's icon, SIZE x SIZE pixels (16 to 1024),\n"
+    "                            and stop\n"
     "  --verbose                 print each name as it is written\n"
     "  --help                    show this text\n";
 
@@ -62,6 +66,23 @@ int main(int argc, char** argv) {
             return 0;
         } else if (a == "--list") {
             list();
+            return 0;
+        } else if (a == "--icon") {
+            if (i + 2 >= argc) {
+                std::fprintf(stderr, "assetgen: --icon needs a size and a file\n%s", kUsage);
+                return 2;
+            }
+            char* end = nullptr;
+            const long size = std::strtol(argv[i + 1], &end, 10);
+            if (*end != '\0' || size < 16 || size > 1024) {
+                std::fprintf(stderr, "assetgen: --icon: the size is 16 to 1024, not %s\n",
+                             argv[i + 1]);
+                return 2;
+            }
+            if (!saveImage(makeIcon(static_cast<int>(size)), argv[i + 2], PixelFormat::Rgba)) {
+                std::fprintf(stderr, "assetgen: cannot write %s\n", argv[i + 2]);
+                return 1;
+            }
             return 0;
         } else if (a == "--verbose") {
             options.verbose = true;

@@ -221,3 +221,26 @@ TextureAsset splashAsset() {
             "settings dialog splash: the emblem over the palisade at dusk, with the title",
             makeSplash};
 }
+
+// The program's icon: the emblem, ring in ice and chevron in amber over a dark disc, with a
+// dark outline that keeps it readable on light and dark panels; transparent around it.
+Image makeIcon(int size) {
+    Image icon(size, size, Color(0, 0, 0, 0));
+    const float s = static_cast<float>(size);
+    // The emblem spans 5.23 of its units from the stakes' tips to the ring's foot.
+    const float scale = 0.344f * s, cx = 0.5f * s, cy = 0.557f * s;
+    const float px = 1.0f;
+    const float outline = std::fmax(1.0f, s / 48.0f);
+    shadeSupersampled(icon, 4, [&](float u, float v) {
+        const float x = u * s, y = v * s;
+        const EmblemDistance e = emblemSdf(x, y, cx, cy, scale);
+        const float disc = std::hypot(x - cx, y - cy) - scale;
+        const float shape = std::fmin(std::fmin(e.ring, e.chevron), disc);
+        Color c = mix(palette::night, palette::ink, clamp01(v));
+        c = mix(c, mix(palette::ice, palette::bone, v), coverage(e.ring, px));
+        c = mix(c, mix(Color::hex(0xFFD27A), palette::ember, clamp01((v - 0.25f) * 2.5f)),
+                coverage(e.chevron, px));
+        return c.withAlpha(coverage(shape - outline, px));
+    });
+    return icon;
+}

@@ -36,7 +36,10 @@ const char kUsage[] =
     "  --wav FILE      also write the song as it plays, 16-bit stereo WAV\n"
     "  --help          show this text\n"
     "\n"
-    "Instruments 0 to 63 drive the demo's sync data; higher ones are listed but drive nothing.\n";
+    "Instruments 0 to 63 drive the demo's sync data; higher ones are listed but drive nothing.\n"
+    "\n"
+    "Exit status: 0 on success, 1 when the module cannot be read or played or the WAV file\n"
+    "cannot be written, 2 for a usage error.\n";
 
 struct Options {
     std::string module;
