@@ -4,8 +4,9 @@
 BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
+PREFIX ?= /usr/local
 
-.PHONY: all deps configure build run test clean sanitize fuzz-smoke bench-archive video soak goldens tsan
+.PHONY: all deps configure build run test clean sanitize fuzz-smoke bench-archive video soak goldens tsan install uninstall deb deb-check
 
 all: build
 
@@ -13,7 +14,8 @@ deps:
 	@scripts/install-deps
 
 configure: deps
-	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS) >/dev/null
+	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=$(PREFIX) \
+		$(CMAKE_FLAGS) >/dev/null
 
 build: configure
 	@cmake --build $(BUILD) -j$(JOBS)
@@ -28,6 +30,27 @@ test: build
 
 clean:
 	rm -rf $(BUILD)
+
+# Installs under PREFIX (default /usr/local; the program is built knowing where its data
+# goes), into DESTDIR when given; uninstall removes what the last install wrote.
+install: build
+	@DESTDIR=$(DESTDIR) cmake --install $(BUILD)
+
+uninstall:
+	@test -f $(BUILD)/install_manifest.txt || { echo "uninstall: nothing installed from $(BUILD)"; exit 1; }
+	@while read -r f; do rm -f "$(DESTDIR)$$f"; done < $(BUILD)/install_manifest.txt
+	@for d in share/games/palisade share/doc/palisade; do rmdir "$(DESTDIR)$(PREFIX)/$$d" 2>/dev/null || true; done
+	@echo "removed $$(wc -l < $(BUILD)/install_manifest.txt) files"
+
+# The Debian package palisade_VERSION_ARCH.deb (scripts/make-deb), checked by lintian;
+# deb-check installs it, plays three frames from an empty directory, finds the manual pages
+# and removes it again, checking that nothing is left (root only).
+deb: deps
+	@scripts/install-deps dpkg-dev lintian desktop-file-utils
+	@scripts/make-deb
+
+deb-check: deb
+	@scripts/deb-check palisade_*.deb
 
 # After a deliberate change of the pictures: captures the reference frames of the picture
 # tests again, writes those that changed (GOLDENS="NAME..." for only some) and a contact sheet

@@ -298,7 +298,7 @@ void StreamEncoder::audioLengths(const AudioCounts& counts, unsigned channels, b
 }
 
 uint64_t StreamEncoder::audioBlockBits(const AudioCounts& counts, unsigned channels) const {
-    uint8_t lengths[kLengthTableSize];
+    uint8_t lengths[kLengthTableSize] = {};
     audioLengths(counts, channels, true, 0, lengths);
     uint64_t bits = tableHeaderBits(state_, true, channels, lengths);
     for (unsigned c = 0; c < channels; ++c)
@@ -343,7 +343,7 @@ void StreamEncoder::emitAudioBlock(BitOutput& out, const uint8_t* deltas, size_t
     const unsigned endChannel = static_cast<unsigned>((firstChannel + n) % channels);
     // Without a reserve the end channel gets no switch code: kMaxChannels matches no channel.
     const unsigned reserveChannel = lastInEntry ? kMaxChannels : endChannel;
-    uint8_t fresh[kLengthTableSize];
+    uint8_t fresh[kLengthTableSize] = {};
     audioLengths(counts, channels, reserveSwitch_, reserveChannel, fresh);
     uint64_t freshBits = tableHeaderBits(state_, true, channels, fresh);
     uint64_t keepBits = 0;
