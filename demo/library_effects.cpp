@@ -96,8 +96,6 @@ void drawWaveGrid(float time, float frameTime) {
     g_waveGrid.render(time, frameTime);
 }
 
-void prepareNothing() {}
-
 // The scenes bring their own cameras: the effect draws from the window's projection alone.
 void prepareSceneSky() {
     g_skyMapScene.prepare();
