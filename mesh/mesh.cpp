@@ -174,10 +174,15 @@ void Mesh::draw(int layerIndex, bool immediate, bool material) {
 bool Mesh::loadFromMemory(const char* entryName, const uint8_t* data, size_t size) {
     name = entryName ? entryName : "";
     std::string problem;
-    const LwoStatus status = read(data, size, &problem);
-    if (status == LwoStatus::NotForm || status == LwoStatus::NotTriangles ||
-        status == LwoStatus::UVNot2D) {
-        // Other tools and stored files rely on these three stopping the program.
+    LwoStatus status = read(data, size, &problem);
+    // Not an object at all: as damaged as any other, said and left out (lwoinfo still tells
+    // it apart by its status).
+    if (status == LwoStatus::NotForm) {
+        status = LwoStatus::Damaged;
+        problem = "not an IFF FORM file";
+    }
+    if (status == LwoStatus::NotTriangles || status == LwoStatus::UVNot2D) {
+        // Other tools and stored files rely on these two stopping the program.
         if (const char* message = fatalMessage(status)) platform::showMessage(message);
         std::exit(fatalExitStatus(status));
     }
