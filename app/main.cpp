@@ -132,6 +132,16 @@ int main(int argc, char** argv) {
         platform::showMessage("Failed to initialize demo");
         return 1;
     }
+    const int orders = g_musicPlayer.orderCount();
+    if (options.startOrder >= 0 && orders >= 0 && options.startOrder >= orders) {
+        std::fprintf(stderr,
+                     "palisade: --start-order %d: the song has %d orders, 0 to %d\n"
+                     "Try 'palisade --help'.\n",
+                     options.startOrder, orders, orders - 1);
+        shutdownDemo();
+        g_demoWindow.destroy();
+        return 2;
+    }
     const double startSeconds =
         options.startOrder >= 0 ? seekToStartOrder(options.startOrder) : 0.0;
 

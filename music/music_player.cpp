@@ -636,6 +636,14 @@ int MusicPlayer::firstOrder() const {
     return module_ ? module_->firstOrder() : -1;
 }
 
+int MusicPlayer::orderCount() {
+    if (!module_) return -1;
+    lockOutput();  // the module is the mixing thread's while the device plays
+    const int orders = module_->orderCount();
+    unlockOutput();
+    return orders;
+}
+
 void MusicPlayer::startJumpMap() {
     if (jumps_ || !module_ || (output_ != Output::Device && output_ != Output::Silent)) return;
     jumps_ = std::make_unique<JumpMap>();

@@ -148,6 +148,8 @@ class MusicPlayer {
     bool prepareJumps();
     // The module's first order; -1 without a module.
     int firstOrder() const;
+    // How many orders the module's order list holds; -1 without a module.
+    int orderCount();
     // The song time, in seconds, at which order `order` first begins when the song is played
     // from the top; -1 where the player does not know it yet: the order has not been heard,
     // passed by a seek, or found by the jump map.

@@ -114,6 +114,8 @@ TEST(BadInput, OptionsArchivesAssetsDisplaysAndOutputPlaces) {
         {kHeadless, "--data " + temp.path() + frames, 1, archive + ": a directory\n"},
         {"SDL_VIDEODRIVER=no-such-driver SDL_AUDIODRIVER=dummy", kData + " --no-dialog", 1,
          "Error: Cannot open the video driver: no-such-driver not available\n"},
+        {kHeadless, kData + " --start-order 99" + frames, 2,
+         "palisade: --start-order 99: the song has 32 orders, 0 to 31\n"},
         {noDisplay, kData, 1,
          "Error: No display to show the production on (--capture, --video and --measure need "
          "none)\n"},
