@@ -46,7 +46,7 @@ bool initDemo(ExtensionLoader loadExtensions) {
     // The checks come before any loading, so a machine that cannot run the demo learns it at
     // once.
     if ((loadExtensions ? loadExtensions : loadCurrentExtensions)() != 0) {
-        platform::showMessage("Failed to initialize extgl");
+        platform::showMessage("Cannot load the OpenGL driver's extension functions");
         return false;
     }
     if (!g_extensions.ARB_multitexture) {
