@@ -39,6 +39,14 @@ void unlockAudioDevice(AudioDevice* device);
 // not run again. Accepts null.
 void closeAudioDevice(AudioDevice* device);
 
+// For tests: while on, initAudio needs no driver and openAudioDevice opens a device that
+// plays nothing and asks for frames only when pullAudio is called, on the caller's thread,
+// reporting latencyFrames as its latency. With the manual clock a test then decides exactly
+// when the device asks and when the caller looks.
+void useHandPulledAudio(bool on, int latencyFrames = 0);
+// Has the open hand-pulled device ask its callback for `frames` frames; false without one.
+bool pullAudio(int frames);
+
 // Name of the driver in use ("pulseaudio", "alsa", "dummy", ...), or "" before initAudio.
 const char* audioDriverName();
 const char* audioError();

@@ -12,13 +12,14 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "platform/audio.h"
 
 namespace platform {
 
 struct AudioDevice {
-    SDL_AudioDeviceID id = 0;
+    SDL_AudioDeviceID id = 0;  // 0: a hand-pulled device
     AudioFill fill = nullptr;
     void* user = nullptr;
 };
@@ -26,6 +27,11 @@ struct AudioDevice {
 namespace {
 
 char g_error[256] = "";
+
+// The hand-pulled device of the tests (useHandPulledAudio).
+bool g_handPulled = false;
+int g_handLatency = 0;
+AudioDevice* g_handDevice = nullptr;
 
 void setError(const char* text) {
     SDL_strlcpy(g_error, text ? text : "", sizeof g_error);
@@ -60,8 +66,20 @@ int latencyFrames(const SDL_AudioSpec& have) {
 
 }  // namespace
 
+void useHandPulledAudio(bool on, int latencyFrames) {
+    g_handPulled = on;
+    g_handLatency = latencyFrames;
+}
+
+bool pullAudio(int frames) {
+    if (!g_handDevice || frames <= 0) return false;
+    std::vector<float> scratch(2 * static_cast<size_t>(frames));
+    g_handDevice->fill(g_handDevice->user, scratch.data(), frames);
+    return true;
+}
+
 bool initAudio() {
-    if (SDL_WasInit(SDL_INIT_AUDIO)) return true;
+    if (g_handPulled || SDL_WasInit(SDL_INIT_AUDIO)) return true;
     // SDL asks a PulseAudio server to keep one buffer queued, so a device thread that is late
     // by more than a buffer (on a loaded machine) leaves a gap. libpulse takes a longer queue
     // from its environment; a user's own setting stands.
@@ -79,6 +97,17 @@ void shutdownAudio() {
 
 AudioDevice* openAudioDevice(int rate, int bufferFrames, AudioFill fill, void* user,
                              AudioFormat* obtained) {
+    if (fill && g_handPulled) {
+        if (g_handDevice) {
+            setError("the hand-pulled device is open already");
+            return nullptr;
+        }
+        g_handDevice = new AudioDevice;
+        g_handDevice->fill = fill;
+        g_handDevice->user = user;
+        if (obtained) *obtained = {rate, bufferFrames, g_handLatency};
+        return g_handDevice;
+    }
     if (!fill || !SDL_WasInit(SDL_INIT_AUDIO)) {
         setError("audio system not started");
         return nullptr;
@@ -112,21 +141,23 @@ AudioDevice* openAudioDevice(int rate, int bufferFrames, AudioFill fill, void* u
     return device;
 }
 
+// A hand-pulled device (id 0) runs on the caller's thread: nothing to pause or lock.
 void pauseAudioDevice(AudioDevice* device, bool paused) {
-    if (device) SDL_PauseAudioDevice(device->id, paused ? 1 : 0);
+    if (device && device->id) SDL_PauseAudioDevice(device->id, paused ? 1 : 0);
 }
 
 void lockAudioDevice(AudioDevice* device) {
-    if (device) SDL_LockAudioDevice(device->id);
+    if (device && device->id) SDL_LockAudioDevice(device->id);
 }
 
 void unlockAudioDevice(AudioDevice* device) {
-    if (device) SDL_UnlockAudioDevice(device->id);
+    if (device && device->id) SDL_UnlockAudioDevice(device->id);
 }
 
 void closeAudioDevice(AudioDevice* device) {
     if (!device) return;
-    SDL_CloseAudioDevice(device->id);  // waits for a running callback to return
+    if (device == g_handDevice) g_handDevice = nullptr;
+    if (device->id) SDL_CloseAudioDevice(device->id);  // waits for a running callback to return
     delete device;
 }
 
