@@ -25,6 +25,7 @@ constexpr uint16_t kFileEnciphered = 0x0004;
 constexpr uint16_t kFileSolid = 0x0010;
 constexpr uint16_t kFileWindow1M = 0x0080;  // dictionary-size bits: 1 MB
 constexpr uint16_t kBlockHasAddSize = 0x8000;
+constexpr uint16_t kBlockSkipIfUnknown = 0x4000;  // a reader that does not know it skips it
 
 constexpr uint8_t kMethodStored = 0x30;
 constexpr uint8_t kMethodNormal = 0x33;

@@ -44,7 +44,10 @@ WalkStep ArchiveWalker::next(FileHeader& header) {
             addSize = load32(fixed + 7);
         }
         const uint64_t next = start + headerSize + addSize;
-        if (type == kBlockEnd) return WalkStep::End;
+        if (type == kBlockEnd) {
+            endBlock_ = true;
+            return WalkStep::End;
+        }
         if (type != kBlockFile) {
             position_ = next;
             continue;

@@ -51,11 +51,15 @@ class ArchiveWalker {
 
     // Moves to the next file header, skipping every other block.
     WalkStep next(FileHeader& header);
+    // After End: whether the walk ended at an end-of-archive block rather than at the end of
+    // the file (writers that write the block leave a cut file without it).
+    bool endBlockSeen() const { return endBlock_; }
 
   private:
     const ByteSource& source_;
     uint64_t position_ = 0;
     bool solid_ = false;
+    bool endBlock_ = false;
 };
 
 }  // namespace rar

@@ -51,6 +51,15 @@ bool ArchiveWriter::begin() {
     return sink_.write(head, sizeof(head));
 }
 
+bool ArchiveWriter::end() {
+    uint8_t block[kBlockPrefixSize] = {};
+    block[2] = kBlockEnd;
+    store16(block + 3, kBlockSkipIfUnknown);
+    store16(block + 5, kBlockPrefixSize);
+    store16(block, static_cast<uint16_t>(crc32Of(block + 2, kBlockPrefixSize - 2)));
+    return sink_.write(block, sizeof(block));
+}
+
 void ArchiveWriter::compress(const uint8_t* data, size_t size, PackedEntry& entry,
                              std::vector<uint8_t>& packed) {
     if (!options_.solid) encoder_.restart();

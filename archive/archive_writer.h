@@ -63,6 +63,9 @@ class ArchiveWriter {
     ArchiveWriter(ByteSink& sink, const PackOptions& options);
 
     bool begin();
+    // The end-of-archive block, after the last entry: a reader that meets the end of the
+    // file without it knows the file was cut.
+    bool end();
     // False when the name is not acceptable, the data is over 4 GB or the sink fails.
     bool add(const char* name, const uint8_t* data, size_t size, uint32_t dosTime,
              uint32_t attributes, PackedEntry* info = nullptr);

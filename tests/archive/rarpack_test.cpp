@@ -104,6 +104,10 @@ TEST_F(Rarpack, WritesExactlyTheseBytes) {
     // clang-format on
     expected.insert(expected.end(), h2.begin(), h2.end());
     expected.insert(expected.end(), stream.begin(), stream.end());
+    // The end-of-archive block: type 7B, flags 4000 (skip if unknown), size 7.
+    Bytes end = {0, 0, 0x7B, 0x00, 0x40, 0x07, 0x00};
+    put16(end, 0, static_cast<uint16_t>(crc(end.data() + 2, end.size() - 2)));
+    expected.insert(expected.end(), end.begin(), end.end());
     EXPECT_EQ(dir_.read("out.rar"), expected);
 
     ASSERT_EQ(run("l out.rar"), 0);
@@ -125,7 +129,8 @@ TEST_F(Rarpack, HelpAndUsageErrors) {
          {"", "z archive.rar", "x", "x -q archive.rar", "x archive.rar one two", "a archive.rar",
           "a -q archive.rar tree", "a --mtime=soon archive.rar tree", "a -mm5 archive.rar tree",
           "l", "t a b", "p archive.rar"})
-        EXPECT_TRUE(run(args) == 2 && saidErr("Usage")) << args;
+        EXPECT_TRUE(run(args) == 2 && saidErr("\nTry 'rarpack --help'.\n") && !saidErr("Usage"))
+            << args;
     EXPECT_EQ(run("a archive.rar tree", "SOURCE_DATE_EPOCH=soon"), 2);
     EXPECT_FALSE(fs::exists(dir_.path("archive.rar")));
 }
@@ -208,7 +213,8 @@ TEST_F(Rarpack, DamagedArchivesFailTheTest) {
     tail.insert(tail.end(), {0, 0, 0x74});  // a block cut short after the entry
     dir_.write("tail.rar", tail);
     EXPECT_EQ(run("t tail.rar"), 1);
-    EXPECT_TRUE(saidOut("OK      a\nFAILED  archive damaged after entry 1\n1 of 1"));
+    EXPECT_TRUE(saidOut("OK      a\nFAILED  archive damaged or cut short after entry 1\n"
+                        "1 entry OK, but the archive is not whole\n"));
     dir_.write("not.rar", textData(100));
     EXPECT_EQ(run("t not.rar"), 1);
     EXPECT_EQ(run("l missing.rar"), 1);
@@ -225,6 +231,30 @@ TEST_F(Rarpack, DamagedArchivesFailTheTest) {
                                         packedEntry("two", two.finish(), text("x"), true)},
                                        true));
     EXPECT_TRUE(run("t solid.rar") == 1 && saidOut("2 of 2 entries failed"));
+}
+
+// A cut archive is told by l and t, whether the cut falls inside an entry or between two:
+// rarpack ends every archive with the end-of-archive block.
+TEST_F(Rarpack, CutArchivesAreToldByListAndTest) {
+    dir_.write("one.txt", textData(3000));
+    dir_.write("two.txt", textData(5000));
+    ASSERT_EQ(run("a -m0 whole.rar one.txt two.txt"), 0);
+    const Bytes whole = dir_.read("whole.rar");
+    EXPECT_TRUE(run("l whole.rar") == 0 && run("t whole.rar") == 0);
+    const struct {
+        const char* name;
+        size_t keep;
+        const char* said;
+    } cuts[] = {
+        {"inside.rar", whole.size() - 100, "cut short: the data of two.txt would end at byte"},
+        {"boundary.rar", whole.size() - 7,
+         "cut short: the file ends after entry 2 without the end-of-archive block"},
+    };
+    for (const auto& c : cuts) {
+        dir_.write(c.name, Bytes(whole.begin(), whole.begin() + static_cast<long>(c.keep)));
+        EXPECT_TRUE(run(std::string("l ") + c.name) == 1 && saidErr(c.said)) << c.name;
+        EXPECT_TRUE(run(std::string("t ") + c.name) == 1 && saidOut(c.said)) << c.name;
+    }
 }
 
 TEST_F(Rarpack, ExtractRestoresATreeKeepsWhatIsThereAndRefusesNamesThatClimbOut) {

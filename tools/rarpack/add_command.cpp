@@ -159,6 +159,10 @@ int addCommand(const AddOptions& options) {
         total += entry.size;
         packed += entry.packedSize;
     }
+    if (!writer.end()) {
+        std::fprintf(stderr, "rarpack: %s: write failed\n", options.archive.c_str());
+        return 1;
+    }
     if (!out.commit(&error)) {
         std::fprintf(stderr, "rarpack: %s\n", error.c_str());
         return 1;

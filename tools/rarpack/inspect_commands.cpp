@@ -1,6 +1,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "archive/archive.h"
 #include "archive/archive_format.h"
@@ -46,6 +47,30 @@ bool requestFits(const std::string& text, const char* what) {
     return false;
 }
 
+// Why the archive looks cut short, or null: an entry's data running past the end of the
+// file, a block broken off, or the file ending without the end-of-archive block rarpack
+// writes (a cut at an entry boundary).
+std::string cutProblem(const rar::ByteSource& source) {
+    rar::ArchiveWalker walker(source);
+    if (!walker.open()) return "not a RAR archive";
+    rar::FileHeader h;
+    rar::WalkStep step;
+    unsigned entries = 0;
+    while ((step = walker.next(h)) == rar::WalkStep::File) {
+        ++entries;
+        if (!h.dataInside(source.size()))
+            return "cut short: the data of " + std::string(h.name) + " would end at byte " +
+                   std::to_string(h.dataStart + h.packedSize) + ", the file ends at byte " +
+                   std::to_string(source.size());
+    }
+    if (step == rar::WalkStep::Error)
+        return "damaged or cut short after entry " + std::to_string(entries);
+    if (!walker.endBlockSeen())
+        return "cut short: the file ends after entry " + std::to_string(entries) +
+               " without the end-of-archive block";
+    return "";
+}
+
 }  // namespace
 
 int listCommand(const std::string& archive) {
@@ -81,6 +106,11 @@ int listCommand(const std::string& archive) {
                 static_cast<unsigned long long>(size), static_cast<unsigned long long>(packed),
                 ratioPercent(packed, size));
     Archive::freeEntryList(head);
+    const std::string problem = cutProblem(source);
+    if (!problem.empty()) {
+        std::fprintf(stderr, "rarpack: %s: %s\n", archive.c_str(), problem.c_str());
+        return 1;
+    }
     return 0;
 }
 
@@ -114,12 +144,15 @@ int testCommand(const std::string& archive) {
             std::printf("OK      %s\n", h.name);
         }
     }
-    if (step == rar::WalkStep::Error) {
-        ++failed;
-        std::printf("FAILED  archive damaged after entry %u\n", tested);
-    }
+    const std::string problem = cutProblem(source);
+    if (!problem.empty()) std::printf("FAILED  archive %s\n", problem.c_str());
     if (failed) {
         std::printf("%u of %u entries failed\n", failed, tested);
+        return 1;
+    }
+    if (!problem.empty()) {
+        std::printf("%u %s OK, but the archive is not whole\n", tested,
+                    tested == 1 ? "entry" : "entries");
         return 1;
     }
     std::printf("All %u entries OK\n", tested);

@@ -48,7 +48,7 @@ const char kUsage[] =
     "2 on a usage error.\n";
 
 int usageError(const std::string& message) {
-    std::fprintf(stderr, "rarpack: %s\n\n%s", message.c_str(), kUsage);
+    std::fprintf(stderr, "rarpack: %s\nTry 'rarpack --help'.\n", message.c_str());
     return 2;
 }
 
