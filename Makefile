@@ -2,6 +2,8 @@
 #   make run    installs what is missing, builds, and runs the production
 #   make test   installs what is missing, builds, and runs the tests headless
 BUILD ?= build
+# The build's own makes would announce every directory they enter: only their work is shown.
+MAKEFLAGS += --no-print-directory
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
 PREFIX ?= /usr/local
