@@ -200,10 +200,11 @@ TEST_P(EveryOrder, AJumpGivesTheSyncDataOfALockstepRunFromTheTop) {
         expectState(s);
         EXPECT_EQ(p.getOrder(), order);
         // Where each order up to there began, as the parts' clocks read it.
-        for (size_t k = 0; k < states.size(); ++k)
-            if (states[k].frame >= 0 && states[k].frame <= s.frame)
-                EXPECT_DOUBLE_EQ(p.orderStartSeconds(int(k)), states[k].frame / double(kRate))
-                    << "order " << k << " begins";
+        for (size_t k = 0; k < states.size(); ++k) {
+            if (states[k].frame < 0 || states[k].frame > s.frame) continue;
+            EXPECT_DOUBLE_EQ(p.orderStartSeconds(int(k)), states[k].frame / double(kRate))
+                << "order " << k << " begins";
+        }
         return true;
     };
     open(bytes);

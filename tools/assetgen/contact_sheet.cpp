@@ -108,12 +108,16 @@ Image frameContactSheet(const Fonts& fonts, const std::vector<SheetFrame>& frame
     const int count = int(frames.size());
     const int columns = std::max(1, std::min(kFrameColumns, count));
     const int rows = (count + columns - 1) / columns;
-    const int width = columns * (kFrameWidth + kGap) + kGap;
+    const TextRun title = fonts.render(heading, houseType(24), 2);
+    // As wide as the frames, or as the heading where one or two frames would cut it off; the
+    // frames stand centred under it.
+    const int framesWidth = columns * (kFrameWidth + kGap) + kGap;
+    const int width = std::max(framesWidth, title.mask.width() + 4 * kGap);
+    const int left = (width - framesWidth) / 2;
     Image sheet(width, 60 + rows * (kFrameHeight + kLabel + kGap) + kGap, palette::ink);
-    drawText(sheet, fonts.render(heading, houseType(24), 2), width * 0.5f, 40, palette::bone,
-             palette::amber);
+    drawText(sheet, title, width * 0.5f, 40, palette::bone, palette::amber);
     for (int i = 0; i < count; ++i) {
-        const int x = kGap + (i % columns) * (kFrameWidth + kGap);
+        const int x = left + kGap + (i % columns) * (kFrameWidth + kGap);
         const int y = 60 + (i / columns) * (kFrameHeight + kLabel + kGap);
         const SheetFrame& frame = frames[size_t(i)];
         compositeImage(sheet, resample(frame.picture, kFrameWidth, kFrameHeight), x, y);

@@ -1,4 +1,5 @@
 #include "tools/assetgen/font.h"
+#include "tools/assetgen/image_io.h"
 
 #include <ft2build.h>
 #include FT_FREETYPE_H
@@ -62,13 +63,13 @@ const char* Fonts::fileName(Typeface face) {
 
 bool Fonts::open(const std::string& directory) {
     if (!impl_->library && FT_Init_FreeType(&impl_->library) != 0) {
-        std::fprintf(stderr, "assetgen: FreeType could not be started\n");
+        std::fprintf(stderr, "%s: FreeType could not be started\n", g_toolName);
         return false;
     }
     for (int i = 0; i < kFaceCount; ++i) {
         std::string path = directory + "/" + fileName(Typeface(i));
         if (FT_New_Face(impl_->library, path.c_str(), 0, &impl_->faces[i]) != 0) {
-            std::fprintf(stderr, "assetgen: cannot open the font %s\n", path.c_str());
+            std::fprintf(stderr, "%s: cannot open the font %s\n", g_toolName, path.c_str());
             return false;
         }
     }

@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <vector>
 
+const char* g_toolName = "assetgen";
+
 namespace {
 
 void startDevil() {
@@ -53,7 +55,7 @@ bool saveImage(const Image& img, const std::string& path, PixelFormat format, in
     startDevil();
     bool jpeg = endsWith(path, ".jpg") || endsWith(path, ".jpeg");
     if (!jpeg && !endsWith(path, ".png")) {
-        std::fprintf(stderr, "assetgen: %s: only .png and .jpg are written\n", path.c_str());
+        std::fprintf(stderr, "%s: %s: only .png and .jpg are written\n", g_toolName, path.c_str());
         return false;
     }
     int channels = (format == PixelFormat::Rgba && !jpeg) ? 4 : 3;
@@ -76,7 +78,7 @@ bool saveImage(const Image& img, const std::string& path, PixelFormat format, in
         ok = ilSave(jpeg ? IL_JPG : IL_PNG, path.c_str());
     }
     ilDeleteImages(1, &id);
-    if (!ok) std::fprintf(stderr, "assetgen: cannot write %s\n", path.c_str());
+    if (!ok) std::fprintf(stderr, "%s: cannot write %s\n", g_toolName, path.c_str());
     return ok;
 }
 

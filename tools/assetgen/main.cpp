@@ -79,11 +79,10 @@ int main(int argc, char** argv) {
                              argv[i + 1]);
                 return 2;
             }
-            if (!saveImage(makeIcon(static_cast<int>(size)), argv[i + 2], PixelFormat::Rgba)) {
-                std::fprintf(stderr, "assetgen: cannot write %s\n", argv[i + 2]);
-                return 1;
-            }
-            return 0;
+            // saveImage says what failed.
+            return saveImage(makeIcon(static_cast<int>(size)), argv[i + 2], PixelFormat::Rgba)
+                       ? 0
+                       : 1;
         } else if (a == "--verbose") {
             options.verbose = true;
         } else if (a == "--out") {

@@ -32,6 +32,7 @@ int usageError(const std::string& why) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    g_toolName = "framesheet";
     std::string heading = "VEXIL PALISADE 2.0  \xc2\xb7  FRAMES", fontDir = PALISADE_FONT_DIR, out;
     struct Wanted {
         std::string label, file, caption;
