@@ -57,10 +57,11 @@ TEST(SettingsChoice, BackTabGoesRoundTheOtherWayAndAnOpenListTakesEnterAndEscape
     const struct {
         std::vector<K> keys;
         C focus;
-    } cases[] = {{{K::BackTab}, C::Cancel},
-                 {{K::Tab, K::BackTab}, C::Cancel},
+    } cases[] = {{{}, C::Resolution},  // the list has the focus at first
+                 {{K::BackTab}, C::Cancel},
+                 {{K::Tab, K::BackTab}, C::Resolution},
                  {{K::BackTab, K::BackTab}, C::Ok},
-                 {{K::Tab, K::Tab, K::Tab, K::BackTab}, C::Fullscreen},
+                 {{K::Tab, K::Tab, K::Tab, K::BackTab}, C::Depth},
                  {{K::BackTab, K::Tab}, C::Resolution}};
     for (const auto& c : cases) {
         SettingsDialogState state;
@@ -129,20 +130,20 @@ TEST_F(SettingsDialogTest, TheKeyboardChoosesAndAnswers) {
         const char* window;
     } cases[] = {
         {"e", SettingsResult::Ok, "640x480x32"},
-        {"tdx", SettingsResult::Cancel, "320x200x24"},
-        {"tdc", SettingsResult::Cancel, "320x200x24"},
-        {"dsue", SettingsResult::Ok, "640x480x32"},  // nothing has the focus yet
-        {"tse", SettingsResult::Ok, "640x480x32"},   // space on the list
-        {"tdddre", SettingsResult::Ok, "1024x768x32"},
-        {"tddulue", SettingsResult::Ok, "640x480x32"},
-        {"ttssse", SettingsResult::Ok, "640x480x32 full"},
-        {"tttde", SettingsResult::Ok, "640x480x16"},
-        {"tttlre", SettingsResult::Ok, "640x480x32"},
-        {"tddtstue", SettingsResult::Ok, "1024x768x16 full"},
-        {"tttts", SettingsResult::Ok, "640x480x32"},  // space on OK
-        {"ttttts", SettingsResult::Cancel, "320x200x24"},
-        {"ttttte", SettingsResult::Cancel, "320x200x24"},  // Enter on Cancel
-        {"ttttttre", SettingsResult::Ok, "800x600x32"},    // Tab goes round to the list
+        {"dx", SettingsResult::Cancel, "320x200x24"},
+        {"dc", SettingsResult::Cancel, "320x200x24"},
+        {"de", SettingsResult::Ok, "800x600x32"},  // the list has the focus at first
+        {"se", SettingsResult::Ok, "640x480x32"},  // space on the list
+        {"dddre", SettingsResult::Ok, "1024x768x32"},
+        {"ddulue", SettingsResult::Ok, "640x480x32"},
+        {"tssse", SettingsResult::Ok, "640x480x32 full"},
+        {"ttde", SettingsResult::Ok, "640x480x16"},
+        {"ttlre", SettingsResult::Ok, "640x480x32"},
+        {"ddtstue", SettingsResult::Ok, "1024x768x16 full"},
+        {"ttts", SettingsResult::Ok, "640x480x32"},  // space on OK
+        {"tttts", SettingsResult::Cancel, "320x200x24"},
+        {"tttte", SettingsResult::Cancel, "320x200x24"},  // Enter on Cancel
+        {"tttttre", SettingsResult::Ok, "800x600x32"},    // Tab goes round to the list
     };
     for (const auto& c : cases) {
         DemoWindow window;
