@@ -1,7 +1,9 @@
 // scene_reader.cpp - reading LightWave scene text into a Scene.
 //
-// The header sits at fixed lines (4 FirstFrame, 5 LastFrame, 11 FramesPerSecond); after it
-// every line's first word is looked up in the keyword table and anything else is ignored. A
+// The header runs from the LWSC line to the first item keyword; its FirstFrame, LastFrame and
+// FramesPerSecond are read wherever they stand, the lines LightWave writes there that do not
+// change the motion are passed over, and any other header line is reported. After it every
+// line's first word is looked up in the keyword table and anything else is ignored. A
 // motion block belongs to the item before it. Numbers are read word by word with range and
 // finiteness checks, so no line can leave a field half-set; a line that holds one of the
 // keywords also ends a motion block that is still open, so one damaged block costs only
@@ -224,17 +226,46 @@ bool SceneReader::blockLine(std::string& line, std::vector<std::string>& words) 
 bool SceneReader::readHeader() {
     std::string line;
     std::vector<std::string> words;
-    for (int n = 1; n <= 11 && nextLine(line); ++n) {
+    if (!nextLine(line)) return false;
+    splitWords(line, words);
+    if (words.size() != 1 || words[0] != "LWSC") return false;
+    // The format's version: 3 is what this reader knows. Later ones (LightWave 6 on) carry item
+    // ids and keys it reads differently, so their motion may come out wrong: said, not hidden.
+    if (nextLine(line)) {
         splitWords(line, words);
-        if (n == 1 && (words.size() != 1 || words[0] != "LWSC")) return false;
-        if (words.size() < 2) continue;
-        int32_t* target = n == 4 && words[0] == "FirstFrame"         ? &scene_.firstFrame
-                          : n == 5 && words[0] == "LastFrame"        ? &scene_.lastFrame
-                          : n == 11 && words[0] == "FramesPerSecond" ? &scene_.framesPerSecond
-                                                                     : nullptr;
-        if (target) parseInt(words[1], *target);
+        int32_t version = 0;
+        if (words.size() != 1 || !parseInt(words[0], version) || version < 1) {
+            pushBack(line);
+        } else if (version != 3) {
+            problem(line_, "scene format " + words[0] +
+                               ": this reader knows format 3; items and motion may be read wrong");
+        }
     }
-    return line_ > 0;
+    // Lines LightWave writes in the header that do not change what is drawn.
+    static const char* const kPassedOver[] = {"FrameStep",       "PreviewFirstFrame",
+                                              "PreviewLastFrame", "PreviewFrameStep",
+                                              "CurrentFrame"};
+    while (nextLine(line)) {
+        splitWords(line, words);
+        if (words.empty()) continue;
+        if (keywordOf(words[0]) != kNoKeyword) {
+            pushBack(line);  // the first item: the header ends here
+            break;
+        }
+        int32_t* target = words[0] == "FirstFrame"        ? &scene_.firstFrame
+                          : words[0] == "LastFrame"       ? &scene_.lastFrame
+                          : words[0] == "FramesPerSecond" ? &scene_.framesPerSecond
+                                                          : nullptr;
+        if (target) {
+            if (words.size() != 2 || !parseInt(words[1], *target))
+                problem(line_, words[0] + " without a whole number; ignored");
+            continue;
+        }
+        bool passedOver = false;
+        for (const char* known : kPassedOver) passedOver = passedOver || words[0] == known;
+        if (!passedOver) problem(line_, "header line " + words[0] + " is not used");
+    }
+    return true;
 }
 
 void SceneReader::run() {

@@ -126,10 +126,41 @@ TEST(SceneReader, TextLayout) {
     EXPECT_EQ(scene.envelopes.size(), 4u);
     EXPECT_EQ(scene.motion(scene.items[2], 1.0f).position.x, 4.0f);
 
-    readScene(scene, "LWSC\n3\n\n\nFirstFrame 5\nLastFrame 9\n" + lws::camera());
-    EXPECT_EQ(scene.firstFrame + scene.lastFrame, 0);  // one line late: the wrong lines
     EXPECT_EQ(readScene(scene, "\x89PNG\r\n\x1a\n" + lws::camera()).size(), 1u);
     EXPECT_TRUE(scene.items.empty());
+}
+
+// The header is read by its keywords wherever they stand and ends at the first item; a line
+// it does not use, or a format it does not know, is said with its line, never dropped.
+TEST(SceneReader, HeaderByKeywordWithWhatItLeavesOutSaid) {
+    const std::string items = "LoadObjectLayer 1 lwos/x.lwo\n" + lws::still("ObjectMotion") +
+                              lws::camera();
+    const struct {
+        std::string head;
+        int first, last, fps;
+        size_t items;
+        std::vector<std::string> problems;
+    } cases[] = {
+        {lws::header(), 1, 60, 30, 2, {}},  // as LightWave writes it
+        {"LWSC\n3\n\n", 0, 0, 0, 2, {}},  // no header lines: the items are not swallowed
+        {"LWSC\n3\n\n\nFirstFrame 5\nLastFrame 9\n", 5, 9, 0, 2, {}},  // a line late
+        {"LWSC\nFramesPerSecond 25\n", 0, 0, 25, 2, {}},                 // no version line
+        {"LWSC\n3\nRenderRangeType 0\nLastFrame x\n", 0, 0, 0, 2,
+         {"test.lws:3: header line RenderRangeType is not used",
+          "test.lws:4: LastFrame without a whole number; ignored"}},
+        {"LWSC\n5\n\nFirstFrame 1\n", 1, 0, 0, 2,
+         {"test.lws:2: scene format 5: this reader knows format 3; items and motion may be read "
+          "wrong"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.head);
+        Scene scene;
+        EXPECT_EQ(readScene(scene, c.head + items), c.problems);
+        EXPECT_EQ(scene.firstFrame, c.first);
+        EXPECT_EQ(scene.lastFrame, c.last);
+        EXPECT_EQ(scene.framesPerSecond, c.fps);
+        EXPECT_EQ(scene.items.size(), c.items);
+    }
 }
 
 // Damage is left out, each piece reported once, and what stays is safe to draw.
