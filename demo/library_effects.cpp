@@ -20,9 +20,6 @@
 
 namespace {
 
-void prepareArrowField() {
-    g_arrowField.prepare();
-}
 void drawArrowField(float time, float frameTime) {
     // From outside the cube, which the flying object never leaves.
     glTranslatef(0.0f, 0.0f, -60.0f);
@@ -30,14 +27,11 @@ void drawArrowField(float time, float frameTime) {
 }
 
 // The star mesh and the arrow field are prepared on the first frame though nothing draws them.
-void prepareStarMeshOnly() {
-    g_starMesh.prepare();
-}
 void nameStarMesh() {
     g_starMesh.setObjectName("lwos\\star.lwo");
 }
 void prepareStarMesh() {
-    prepareStarMeshOnly();
+    g_starMesh.prepare();
     nameStarMesh();
 }
 void drawStarMesh(float time, float frameTime) {
@@ -48,9 +42,6 @@ void drawStarMesh(float time, float frameTime) {
 }
 
 // The library effects the production never shows get a camera that frames them.
-void prepareDepthPins() {
-    g_depthPins.prepare();
-}
 void drawDepthPins(float time, float frameTime) {
     // The pins stand about 700 to 800 units out of the grid's plane: turn about their middle.
     glTranslatef(0.0f, 0.0f, -230.0f);
@@ -59,9 +50,6 @@ void drawDepthPins(float time, float frameTime) {
     g_depthPins.render(time, frameTime);
 }
 
-void prepareFeedbackCube() {
-    g_feedbackCube.prepare();
-}
 void drawFeedbackCube(float time, float frameTime) {
     // The slide show skips slot 0 and keeps what is bound: a picture for its first seconds.
     g_textureCache.bind("textures\\rest.jpg");
@@ -71,16 +59,10 @@ void drawFeedbackCube(float time, float frameTime) {
     g_feedbackCube.render(time, frameTime);
 }
 
-void prepareNull() {
-    g_null.prepare();
-}
 void drawNull(float time, float frameTime) {
     g_null.render(time, frameTime);
 }
 
-void prepareObjectGrid() {
-    g_objectGrid.prepare();
-}
 void drawObjectGrid(float time, float frameTime) {
     glTranslatef(0.0f, 0.0f, -20.0f);
     glRotatef(25.0f, 1, 0, 0);
@@ -88,53 +70,44 @@ void drawObjectGrid(float time, float frameTime) {
     g_objectGrid.render(time, frameTime);
 }
 
-void prepareWaveGrid() {
-    g_waveGrid.prepare();
-}
 void drawWaveGrid(float time, float frameTime) {
     gluLookAt(0.0, 62.0, 58.0, 0.0, -6.0, 4.0, 0.0, 1.0, 0.0);
     g_waveGrid.render(time, frameTime);
 }
 
 // The scenes bring their own cameras: the effect draws from the window's projection alone.
-void prepareSceneSky() {
-    g_skyMapScene.prepare();
-}
 void drawSceneSky(float time, float frameTime) {
     g_skyMapScene.render(time, frameTime);
-}
-void prepareSceneTunnel() {
-    g_tunnelScene.prepare();
 }
 void drawSceneTunnel(float time, float frameTime) {
     g_tunnelScene.render(time, frameTime);
 }
 
 constexpr PrepareStep kSteps[] = {
-    {2, "g_starMesh.prepare", prepareStarMeshOnly},
+    {2, "g_starMesh.prepare", prepareGlobal<g_starMesh>},
     {3, "g_starMesh.setObjectName", nameStarMesh},
-    {10, "g_arrowField.prepare", prepareArrowField},
+    {10, "g_arrowField.prepare", prepareGlobal<g_arrowField>},
 };
 
 constexpr EffectEntry kEntries[] = {
     {"arrow-field", "64 arrows turning towards an object on a Lissajous path (never in a part)",
-     prepareArrowField, drawArrowField},
+     prepareGlobal<g_arrowField>, drawArrowField},
     {"depth-pins", "32 x 32 pins pushed out by the depth image of a tumbling cube",
-     prepareDepthPins, drawDepthPins},
+     prepareGlobal<g_depthPins>, drawDepthPins},
     {"feedback-cube", "a cube wearing the previous frame over a changing slide show",
-     prepareFeedbackCube, drawFeedbackCube},
-    {"null", "the effect that draws nothing (a cleared frame)", prepareNull, drawNull},
-    {"object-grid", "small cubes on every point of the palisade test object", prepareObjectGrid,
-     drawObjectGrid},
+     prepareGlobal<g_feedbackCube>, drawFeedbackCube},
+    {"null", "the effect that draws nothing (a cleared frame)", prepareGlobal<g_null>, drawNull},
+    {"object-grid", "small cubes on every point of the palisade test object",
+     prepareGlobal<g_objectGrid>, drawObjectGrid},
     {"scene-sky",
      "the scene cransscene.lws lit by its lights, with a scrolling sky map added on unit 1",
-     prepareSceneSky, drawSceneSky},
+     prepareGlobal<g_skyMapScene>, drawSceneSky},
     {"scene-tunnel", "the scene tunnel.lws: the camera flies down a tunnel of rolling cube rings",
-     prepareSceneTunnel, drawSceneTunnel},
+     prepareGlobal<g_tunnelScene>, drawSceneTunnel},
     {"star-mesh", "star object as big red points, then mirroring a texture that changes every 10 s",
      prepareStarMesh, drawStarMesh},
-    {"wave-grid", "a liquid surface rippled by four wandering wave sources", prepareWaveGrid,
-     drawWaveGrid},
+    {"wave-grid", "a liquid surface rippled by four wandering wave sources",
+     prepareGlobal<g_waveGrid>, drawWaveGrid},
 };
 
 }  // namespace

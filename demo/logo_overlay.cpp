@@ -151,11 +151,7 @@ void LogoOverlay::drawFlash() {
 
 namespace {
 
-void prepareLogoOverlay() {
-    g_logoOverlay.prepare();
-}
-
-constexpr PrepareStep kSteps[] = {{13, "g_logoOverlay.prepare", prepareLogoOverlay}};
+constexpr PrepareStep kSteps[] = {{13, "g_logoOverlay.prepare", prepareGlobal<g_logoOverlay>}};
 
 }  // namespace
 

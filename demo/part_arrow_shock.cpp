@@ -33,19 +33,15 @@ void partArrowShock(float time, float frameTime) {
     glPopAttrib();
 }
 
-void prepareArrowShock() {
-    g_arrowShock.prepare();
-}
-
 void drawArrowShockAlone(float time, float frameTime) {
     arrowShockCamera();
     g_arrowShock.render(time, frameTime);
 }
 
-constexpr PrepareStep kSteps[] = {{7, "g_arrowShock.prepare", prepareArrowShock}};
+constexpr PrepareStep kSteps[] = {{7, "g_arrowShock.prepare", prepareGlobal<g_arrowShock>}};
 constexpr EffectEntry kEntries[] = {
-    {"arrow-shock", "four arrows striking a rippling sphere-mapped sphere", prepareArrowShock,
-     drawArrowShockAlone},
+    {"arrow-shock", "four arrows striking a rippling sphere-mapped sphere",
+     prepareGlobal<g_arrowShock>, drawArrowShockAlone},
 };
 
 }  // namespace

@@ -39,18 +39,14 @@ void partCredits(float time, float frameTime) {
     glPopAttrib();
 }
 
-void prepareSkyParticles() {
-    g_skyParticles.prepare();
-}
-
 void drawSkyParticlesAlone(float time, float frameTime) {
     g_skyParticles.render(time, frameTime);  // places its own camera
 }
 
-constexpr PrepareStep kSteps[] = {{9, "g_skyParticles.prepare", prepareSkyParticles}};
+constexpr PrepareStep kSteps[] = {{9, "g_skyParticles.prepare", prepareGlobal<g_skyParticles>}};
 constexpr EffectEntry kEntries[] = {
     {"sky-particles", "the scrolling sky, two cloud fountains and the end picture",
-     prepareSkyParticles, drawSkyParticlesAlone},
+     prepareGlobal<g_skyParticles>, drawSkyParticlesAlone},
 };
 
 }  // namespace

@@ -69,12 +69,6 @@ void partEnvCube(float time, float frameTime) {
     glPopAttrib();
 }
 
-void prepareZoomBlur() {
-    g_zoomBlur.prepare();
-}
-void prepareEnvCube() {
-    g_envCube.prepare();
-}
 void prepareNothing() {}
 
 // Alone, the grid tumbles as if no accent had come.
@@ -91,13 +85,13 @@ void drawZoomBlurAlone(float time, float frameTime) {
 }
 
 constexpr PrepareStep kSteps[] = {
-    {1, "g_zoomBlur.prepare", prepareZoomBlur},
-    {5, "g_envCube.prepare", prepareEnvCube},
+    {1, "g_zoomBlur.prepare", prepareGlobal<g_zoomBlur>},
+    {5, "g_envCube.prepare", prepareGlobal<g_envCube>},
 };
 constexpr EffectEntry kEntries[] = {
     {"env-cube", "a 4 x 4 x 4 block of tumbling sphere-mapped cubes", prepareNothing,
      drawEnvCubeAlone},
-    {"zoom-blur", "the cube grid smeared outwards by the zoom blur", prepareZoomBlur,
+    {"zoom-blur", "the cube grid smeared outwards by the zoom blur", prepareGlobal<g_zoomBlur>,
      drawZoomBlurAlone},
 };
 

@@ -33,19 +33,15 @@ void partMetaballs(float time, float frameTime) {
     glPopAttrib();
 }
 
-void prepareMetaballs() {
-    g_metaballs.prepare();
-}
-
 void drawMetaballsAlone(float time, float frameTime) {
     metaballsCamera(time);
     g_metaballs.render(time, frameTime);
 }
 
-constexpr PrepareStep kSteps[] = {{0, "g_metaballs.prepare", prepareMetaballs}};
+constexpr PrepareStep kSteps[] = {{0, "g_metaballs.prepare", prepareGlobal<g_metaballs>}};
 constexpr EffectEntry kEntries[] = {
     {"metaballs", "six blobs melting into the walls of their box, with spinning stars",
-     prepareMetaballs, drawMetaballsAlone},
+     prepareGlobal<g_metaballs>, drawMetaballsAlone},
 };
 
 }  // namespace

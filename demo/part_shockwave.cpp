@@ -29,18 +29,14 @@ void partShockwave(float time, float frameTime) {
     glPopAttrib();
 }
 
-void prepareShockwave() {
-    g_shockwave.prepare();
-}
-
 void drawShockwaveAlone(float time, float frameTime) {
     shockwaveCamera();
     g_shockwave.render(time, frameTime);
 }
 
-constexpr PrepareStep kSteps[] = {{6, "g_shockwave.prepare", prepareShockwave}};
+constexpr PrepareStep kSteps[] = {{6, "g_shockwave.prepare", prepareGlobal<g_shockwave>}};
 constexpr EffectEntry kEntries[] = {
-    {"shockwave", "a sphere-mapped sphere whose radius ripples", prepareShockwave,
+    {"shockwave", "a sphere-mapped sphere whose radius ripples", prepareGlobal<g_shockwave>,
      drawShockwaveAlone},
 };
 

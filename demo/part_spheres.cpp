@@ -18,18 +18,14 @@ void partSpheres(float time, float frameTime) {
     glPopAttrib();
 }
 
-void prepareReflectSpheres() {
-    g_reflectSpheres.prepare();
-}
-
 void drawReflectSpheresAlone(float time, float frameTime) {
     g_reflectSpheres.render(time, frameTime);  // places its own camera
 }
 
-constexpr PrepareStep kSteps[] = {{4, "g_reflectSpheres.prepare", prepareReflectSpheres}};
+constexpr PrepareStep kSteps[] = {{4, "g_reflectSpheres.prepare", prepareGlobal<g_reflectSpheres>}};
 constexpr EffectEntry kEntries[] = {
     {"reflect-spheres", "eight spheres reflecting a sky and each other through cube maps",
-     prepareReflectSpheres, drawReflectSpheresAlone},
+     prepareGlobal<g_reflectSpheres>, drawReflectSpheresAlone},
 };
 
 }  // namespace

@@ -17,6 +17,12 @@ struct PrepareStep {
     void (*run)();
 };
 
+// A step or viewer entry that only prepares a global: prepareGlobal<g_metaballs>.
+template <auto& global>
+void prepareGlobal() {
+    global.prepare();
+}
+
 // An effect drawn alone, full screen, by the viewer (palisade --effect NAME): with the camera,
 // texture and transform its part gives it, without the letterbox and the shared overlay.
 struct EffectEntry {

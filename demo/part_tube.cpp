@@ -80,20 +80,16 @@ void partTubeArrows(float time, float frameTime) {
     endTubeFlight(time, frameTime, 1);
 }
 
-void prepareTube() {
-    g_tube.prepare();
-}
-
 // Alone, the camera sways on simpler paths.
 void drawTubeAlone(float time, float frameTime) {
     gluLookAt(5.0 * std::sin(0.6 * time), 0.0, 5.0 * std::sin(time), 0.0, 20.0, 0.0, 1.0, 0.0, 0.0);
     g_tube.render(time, frameTime);
 }
 
-constexpr PrepareStep kSteps[] = {{12, "g_tube.prepare", prepareTube}};
+constexpr PrepareStep kSteps[] = {{12, "g_tube.prepare", prepareGlobal<g_tube>}};
 constexpr EffectEntry kEntries[] = {
-    {"tube", "sixteen swaying sphere-mapped tubes, seen from inside the ring", prepareTube,
-     drawTubeAlone},
+    {"tube", "sixteen swaying sphere-mapped tubes, seen from inside the ring",
+     prepareGlobal<g_tube>, drawTubeAlone},
 };
 
 }  // namespace

@@ -7,8 +7,8 @@
 #include "demo/logo_overlay.h"
 #include "demo/part_table.h"
 #include "demo/parts.h"
-#include "effects/twist_torus.h"
 #include "effects/overlay.h"
+#include "effects/twist_torus.h"
 #include "texture/texture_cache.h"
 
 namespace {

@@ -24,10 +24,6 @@ void partZoomFeedback(float time, float frameTime) {
     glPopAttrib();
 }
 
-void prepareZoomFeedback() {
-    g_zoomFeedback.prepare();
-}
-
 // Alone, the object tumbles at a steady rate.
 void drawZoomFeedbackAlone(float time, float frameTime) {
     glTranslatef(0.0f, 0.0f, -2.5f);
@@ -37,10 +33,10 @@ void drawZoomFeedbackAlone(float time, float frameTime) {
     g_zoomFeedback.render(time, frameTime);
 }
 
-constexpr PrepareStep kSteps[] = {{8, "g_zoomFeedback.prepare", prepareZoomFeedback}};
+constexpr PrepareStep kSteps[] = {{8, "g_zoomFeedback.prepare", prepareGlobal<g_zoomFeedback>}};
 constexpr EffectEntry kEntries[] = {
     {"zoom-feedback", "a chrome object and lens sprites streaming out through a feedback zoom",
-     prepareZoomFeedback, drawZoomFeedbackAlone},
+     prepareGlobal<g_zoomFeedback>, drawZoomFeedbackAlone},
 };
 
 }  // namespace

@@ -11,7 +11,6 @@
 #include "platform/platform.h"
 #include "texture/texture_cache.h"
 
-
 namespace {
 
 int loadCurrentExtensions() {
