@@ -1,5 +1,6 @@
 #include "scene/envelope.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -21,6 +22,10 @@ double outgoing(const std::vector<EnvelopeKey>& keys, size_t i) {
         }
         case kShapeLinear:
             return prev ? s * (double(k0.value) - prev->value + d) : d;
+        case kShapeBezier2D:
+            // The outgoing handle's slope over the span; flat when the handle has no length
+            // in time.
+            return k0.p[2] > 0.0f ? double(k0.p[3]) / k0.p[2] * (double(k1.time) - k0.time) : 0.0;
         default:
             return 0.0;
     }
@@ -46,6 +51,42 @@ double incoming(const std::vector<EnvelopeKey>& keys, size_t i) {
         default:
             return 0.0;
     }
+}
+
+// The cubic Bezier through (t0, v0), (x1, y1), (x2, y2), (t1, v1) at time t in (t0, t1). The
+// handles' times are kept inside the span so that the curve is a function of time; the curve's
+// parameter at t is found by halving, as its time rises with it.
+double bezier2D(double t0, double v0, double x1, double y1, double x2, double y2, double t1,
+                double v1, double t) {
+    x1 = std::min(std::max(x1, t0), t1);
+    x2 = std::min(std::max(x2, t0), t1);
+    const auto at = [](double a, double b, double c, double d, double s) {
+        const double r = 1.0 - s;
+        return r * r * r * a + 3.0 * r * r * s * b + 3.0 * r * s * s * c + s * s * s * d;
+    };
+    double lo = 0.0, hi = 1.0;
+    for (int step = 0; step < 40; ++step) {
+        const double mid = 0.5 * (lo + hi);
+        (at(t0, x1, x2, t1, mid) < t ? lo : hi) = mid;
+    }
+    return at(v0, y1, y2, v1, 0.5 * (lo + hi));
+}
+
+// The span from keys[i] to keys[i + 1] when the later key is a two-dimensional Bezier: its
+// incoming handle, and the earlier key's outgoing handle (or, for another shape, the handle a
+// third of the span along its outgoing tangent, which draws the same curve as the Hermite
+// basis would).
+double bezier2DSpan(const std::vector<EnvelopeKey>& keys, size_t i, double t) {
+    const EnvelopeKey& k0 = keys[i];
+    const EnvelopeKey& k1 = keys[i + 1];
+    const double span = double(k1.time) - k0.time;
+    double x1 = k0.time + span / 3.0, y1 = k0.value + outgoing(keys, i) / 3.0;
+    if (k0.shape == kShapeBezier2D) {
+        x1 = double(k0.time) + k0.p[2];
+        y1 = double(k0.value) + k0.p[3];
+    }
+    return bezier2D(k0.time, k0.value, x1, y1, double(k1.time) + k1.p[0],
+                    double(k1.value) + k1.p[1], k1.time, k1.value, t);
 }
 
 }  // namespace
@@ -118,6 +159,8 @@ double EnvelopeChannel::evaluate(float time) const {
             const double h3 = u3 - 2.0 * u2 + u;
             return h1 * k0.value + offset + h2 * k1.value + h3 * out + h4 * in;
         }
+        case kShapeBezier2D:
+            return offset + bezier2DSpan(keys, i, t);
         case kShapeLinear:
             return (offset + k0.value) + (double(k1.value) - k0.value) * u;
         case kShapeStepped:

@@ -1,15 +1,23 @@
 // envelope.h - LightWave motion channels: keyed splines with pre- and post-behaviours.
 //
 // A channel is a list of keys in time order. Between two keys the value follows the shape of
-// the later key (TCB, Hermite and Bezier share the Hermite basis, linear, stepped); before the
-// first key and after the last the behaviours decide (reset, constant, repeat, oscillate,
-// offset repeat, linear). Times are the envelopes' own seconds; angles are radians.
+// the later key (TCB, Hermite and Bezier share the Hermite basis, linear, stepped, and the
+// two-dimensional Bezier of later formats, whose handles move in time as well as in value);
+// before the first key and after the last the behaviours decide (reset, constant, repeat,
+// oscillate, offset repeat, linear). Times are the envelopes' own seconds; angles are radians.
 #pragma once
 
 #include <cstdint>
 #include <vector>
 
-enum KeyShape : int32_t { kShapeTCB = 0, kShapeHermite, kShapeBezier, kShapeLinear, kShapeStepped };
+enum KeyShape : int32_t {
+    kShapeTCB = 0,
+    kShapeHermite,
+    kShapeBezier,
+    kShapeLinear,
+    kShapeStepped,
+    kShapeBezier2D
+};
 enum Behavior : int32_t {
     kBehaviorReset = 0,
     kBehaviorConstant,
@@ -23,7 +31,9 @@ struct EnvelopeKey {
     float value = 0.0f;
     float time = 0.0f;
     int32_t shape = kShapeTCB;
-    // p[0] tension, p[1] continuity, p[2] bias for TCB keys; the others are kept as read.
+    // p[0] tension, p[1] continuity, p[2] bias for TCB keys. For two-dimensional Bezier keys,
+    // the handles as offsets from the key: p[0], p[1] the incoming one's time and value, p[2],
+    // p[3] the outgoing one's. The others are kept as read.
     float p[6] = {};
 };
 

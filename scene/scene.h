@@ -1,8 +1,10 @@
-// scene.h - a LightWave scene (.lws, format 3): items moving on keyed envelopes, with parents.
+// scene.h - a LightWave scene (.lws, formats 3 to 5): items moving on keyed envelopes, with
+// parents.
 //
-// The reader understands fourteen keywords: objects (one item per object layer), null
+// The reader understands sixteen keywords: objects (one item per object layer), null
 // objects, lights and cameras, each followed by its motion block, plus parents, path
-// alignment, light colour and type, and per-object light exclusions. Every other line is
+// alignment and the heading and pitch controllers that switch it on in later formats, light
+// colour and type, and per-object light exclusions. Every other line is
 // ignored. Scene text is input: whatever it holds, reading ends with a scene that is safe to
 // draw, and everything refused is listed as one problem naming the scene and the line.
 //
@@ -28,6 +30,15 @@ enum SceneItemType : uint8_t {
     kItemNull = 5,
 };
 
+// What turning along the path sets: format 3 sets heading and pitch and levels the bank; later
+// formats choose heading and pitch apart and keep the keyed bank.
+enum PathTurn : uint8_t {
+    kPathTurnsHeading = 1,
+    kPathTurnsPitch = 2,
+    kPathLevelsBank = 4,
+    kPathTurnsAll = kPathTurnsHeading | kPathTurnsPitch | kPathLevelsBank
+};
+
 struct SceneItem {
     // "lwos\<file>" for object layers, the file's name otherwise; at most 127 characters.
     std::string name;
@@ -36,6 +47,7 @@ struct SceneItem {
     uint32_t id = 0;        // 0x10000000 + object number, 0x20000000 + light, 0x30000000 + camera
     uint8_t type = kItemRoot;
     float pathLookAhead = 0.0f;   // > 0 turns the item along its path, looking this far ahead
+    uint8_t pathTurns = kPathTurnsAll;  // what the path sets when it turns the item
     int32_t layer = 0;            // object layers: the mesh layer to draw (0-based)
     uint64_t excludedLights = 0;  // bit n set: light number n does not light this object
     float lightMatrix[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};  // captured

@@ -33,6 +33,9 @@ ItemMotion Scene::motion(const SceneItem& item, float time) const {
                           glFloat(e.evaluate(kChannelScaleY, time, 1.0)),
                           glFloat(e.evaluate(kChannelScaleZ, time, 1.0)));
     }
+    m.heading = glFloat(-e.evaluate(kChannelHeading, time));
+    m.pitch = glFloat(-e.evaluate(kChannelPitch, time));
+    m.bank = glFloat(e.evaluate(kChannelBank, time));
     if (item.pathLookAhead > 0.0f) {
         // Along the path: towards where the item will be, or on from where it was when it
         // comes to rest; facing ahead when it never moves.
@@ -42,13 +45,9 @@ ItemMotion Scene::motion(const SceneItem& item, float time) const {
         AimAngles aim{0.0f, 0.0f};
         if (!aimAlong(subtract(ahead, m.position, d), aim))
             aimAlong(subtract(m.position, behind, d), aim);
-        m.heading = aim.yaw;
-        m.pitch = aim.pitch;
-        m.bank = 0.0f;
-    } else {
-        m.heading = glFloat(-e.evaluate(kChannelHeading, time));
-        m.pitch = glFloat(-e.evaluate(kChannelPitch, time));
-        m.bank = glFloat(e.evaluate(kChannelBank, time));
+        if (item.pathTurns & kPathTurnsHeading) m.heading = aim.yaw;
+        if (item.pathTurns & kPathTurnsPitch) m.pitch = aim.pitch;
+        if (item.pathTurns & kPathLevelsBank) m.bank = 0.0f;
     }
     return m;
 }

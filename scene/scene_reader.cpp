@@ -2,7 +2,10 @@
 //
 // The header runs from the LWSC line to the first item keyword; its FirstFrame, LastFrame and
 // FramesPerSecond are read wherever they stand, the lines LightWave writes there that do not
-// change the motion are passed over, and any other header line is reported. After it every
+// change the motion are passed over, and any other header line is reported. Formats 3 to 5
+// are read; the later two write an item id before an object's path and a path look-ahead for
+// every item, turning an item along its path only where its heading or pitch controller says
+// so. After it every
 // line's first word is looked up in the keyword table and anything else is ignored. A
 // motion block belongs to the item before it. Numbers are read word by word with range and
 // finiteness checks, so no line can leave a field half-set; a line that holds one of the
@@ -41,18 +44,21 @@ enum Keyword {
     kAddCamera,
     kCameraName,
     kCameraMotion,
+    kHController,
+    kPController,
     kNoKeyword
 };
 
 const char* const kKeywords[] = {
     "AddNullObject", "LoadObjectLayer", "ObjectMotion", "ParentItem",   "PathAlignLookAhead",
     "AddLight",      "LightName",       "LightMotion",  "LightColor",   "LightType",
-    "ExcludeLight",  "AddCamera",       "CameraName",   "CameraMotion",
+    "ExcludeLight",  "AddCamera",       "CameraName",   "CameraMotion", "HController",
+    "PController",
 };
 
 Keyword keywordOf(const std::string& word) {
-    // Most lines of a scene are keys: let them through without fourteen comparisons.
-    if (word.size() < 8 || std::string("ALOPEC").find(word[0]) == std::string::npos)
+    // Most lines of a scene are keys: let them through without sixteen comparisons.
+    if (word.size() < 8 || std::string("ALOPECH").find(word[0]) == std::string::npos)
         return kNoKeyword;
     for (int k = 0; k < kNoKeyword; ++k)
         if (word == kKeywords[k]) return Keyword(k);
@@ -139,6 +145,12 @@ class SceneReader {
         uint32_t light;
         int line;
     };
+    // Formats 4 and 5 write a look-ahead for every item; the controllers decide whether the
+    // item turns along its path at all.
+    struct PathAlignment {
+        float lookAhead = 0.0f;
+        uint8_t turns = 0;
+    };
 
     void problem(int line, const std::string& what) {
         if (problems_) problems_->push_back(scene_.name + ":" + std::to_string(line) + ": " + what);
@@ -161,6 +173,9 @@ class SceneReader {
     void handle(Keyword keyword, const std::vector<std::string>& words);
     void loadObjectLayer(SceneItem& item, const std::vector<std::string>& words);
     void setField(SceneItem& item, Keyword keyword, const std::vector<std::string>& words);
+    void setController(SceneItem& item, const std::vector<std::string>& words);
+    bool takeWrittenId(SceneItem& item, const std::vector<std::string>& words, size_t at);
+    void applyPathAlignments();
     SceneItem* newItem(SceneItemType type, uint32_t id);
     SceneItem* lastItem(const std::vector<std::string>& words);
     void setName(SceneItem& item, const std::string& name, const char* what);
@@ -182,6 +197,8 @@ class SceneReader {
     bool hasPending_ = false;
     std::vector<std::string>* problems_;
 
+    int32_t format_ = 3;
+    std::vector<PathAlignment> paths_;  // formats 4 and 5: one per item
     bool itemsFull_ = false;  // the item limit was reached: later items are left out
     bool skipping_ = false;   // the last item was left out, and so is everything of it
     std::vector<Exclusion> exclusions_;
@@ -229,16 +246,21 @@ bool SceneReader::readHeader() {
     if (!nextLine(line)) return false;
     splitWords(line, words);
     if (words.size() != 1 || words[0] != "LWSC") return false;
-    // The format's version: 3 is what this reader knows. Later ones (LightWave 6 on) carry item
-    // ids and keys it reads differently, so their motion may come out wrong: said, not hidden.
+    // The format's version: 3 to 5 are what this reader knows. Another one may carry lines it
+    // reads differently, so its motion may come out wrong: said, not hidden, and read as the
+    // nearest known format.
     if (nextLine(line)) {
         splitWords(line, words);
         int32_t version = 0;
         if (words.size() != 1 || !parseInt(words[0], version) || version < 1) {
             pushBack(line);
-        } else if (version != 3) {
-            problem(line_, "scene format " + words[0] +
-                               ": this reader knows format 3; items and motion may be read wrong");
+        } else {
+            if (version < 3 || version > 5) {
+                problem(line_, "scene format " + words[0] +
+                                   ": this reader knows formats 3 to 5; items and motion may be "
+                                   "read wrong");
+            }
+            format_ = version < 3 ? 3 : version > 5 ? 5 : version;
         }
     }
     // Lines LightWave writes in the header that do not change what is drawn.
@@ -298,6 +320,7 @@ SceneItem* SceneReader::newItem(SceneItemType type, uint32_t id) {
         return nullptr;
     }
     skipping_ = false;
+    paths_.emplace_back();
     SceneItem item;
     item.type = type;
     item.id = id;
@@ -332,7 +355,8 @@ void SceneReader::handle(Keyword keyword, const std::vector<std::string>& words)
         case kAddNullObject:
             if (SceneItem* item = newItem(kItemNull, kObjectIds + scene_.objectCount)) {
                 ++scene_.objectCount;
-                setName(*item, words.size() > 1 ? words[1] : std::string(), "null object name");
+                const size_t at = takeWrittenId(*item, words, 1) ? 2 : 1;
+                setName(*item, words.size() > at ? words[at] : std::string(), "null object name");
             }
             return;
         case kLoadObjectLayer:
@@ -377,8 +401,14 @@ void SceneReader::loadObjectLayer(SceneItem& item, const std::vector<std::string
         item.type = kItemNull;
         return;
     }
+    // Later formats write the item's id between the layer and the path, and the path to the
+    // end of the line.
+    std::string path = words[2];
+    if (takeWrittenId(item, words, 2)) {
+        path = words[3];
+        for (size_t w = 4; w < words.size(); ++w) path += " " + words[w];
+    }
     // The object's file name without its folders, under the archive's object folder.
-    const std::string& path = words[2];
     const size_t cut = path.find_last_of("/:");
     const std::string name = "lwos\\" + (cut == std::string::npos ? path : path.substr(cut + 1));
     if (layer < 1 || layer > kMaxLayer) {
@@ -409,9 +439,20 @@ void SceneReader::setField(SceneItem& item, Keyword keyword,
             item.parentLine = line_;
             return;
         }
-        case kPathAlignLookAhead:
-            if (!parseFloat(argument, item.pathLookAhead))
+        case kPathAlignLookAhead: {
+            float lookAhead = 0.0f;
+            if (!parseFloat(argument, lookAhead)) {
                 problem(line_, "PathAlignLookAhead needs a number; ignored");
+            } else if (format_ >= 4) {
+                paths_[item.index].lookAhead = lookAhead;
+            } else {
+                item.pathLookAhead = lookAhead;
+            }
+            return;
+        }
+        case kHController:
+        case kPController:
+            setController(item, words);
             return;
         case kLightName:
             setName(item, argument, "light name");
@@ -445,6 +486,51 @@ void SceneReader::setField(SceneItem& item, Keyword keyword,
         }
         default:
             return;
+    }
+}
+
+// Formats 4 and 5 write an object's id before its path or name. Ids count the objects in the
+// order they stand, as the counted id the item already has; one that does not is said, and the
+// counted id kept, so ids stay unique. False when the word is not an id.
+bool SceneReader::takeWrittenId(SceneItem& item, const std::vector<std::string>& words,
+                                size_t at) {
+    uint32_t id = 0;
+    if (format_ < 4 || words.size() <= at + 1 || words[at].size() != 8 || !parseId(words[at], id))
+        return false;
+    if (id != item.id) {
+        problem(line_, words[0] + " id " + words[at] + " does not follow the objects before it; " +
+                           "the item is " + hexId(item.id));
+    }
+    return true;
+}
+
+// 0 follows the keys, 1 turns along the path; 2, inverse kinematics, is not drawn here.
+void SceneReader::setController(SceneItem& item, const std::vector<std::string>& words) {
+    if (format_ < 4) return;  // not a line of format 3
+    int32_t controller = 0;
+    if (words.size() < 2 || !parseInt(words[1], controller) || controller < 0 ||
+        controller > 2) {
+        problem(line_, words[0] + " needs 0, 1 or 2; ignored");
+        return;
+    }
+    const uint8_t turn = words[0][0] == 'H' ? kPathTurnsHeading : kPathTurnsPitch;
+    uint8_t& turns = paths_[item.index].turns;
+    turns = controller == 1 ? uint8_t(turns | turn) : uint8_t(turns & ~turn);
+    if (controller == 2) {
+        problem(line_, words[0] + " 2 (inverse kinematics) is not followed; the item keeps its " +
+                           (turn == kPathTurnsHeading ? "keyed heading" : "keyed pitch"));
+    }
+}
+
+// In formats 4 and 5 an item turns along its path only where a controller says so, looking
+// ahead as far as its own line says, or one frame where it says nothing usable.
+void SceneReader::applyPathAlignments() {
+    if (format_ < 4) return;
+    const float frame = 1.0f / float(scene_.framesPerSecond > 0 ? scene_.framesPerSecond : 30);
+    for (SceneItem& item : scene_.items) {
+        const PathAlignment& path = paths_[item.index];
+        item.pathTurns = path.turns;
+        item.pathLookAhead = path.turns == 0 ? 0.0f : path.lookAhead > 0.0f ? path.lookAhead : frame;
     }
 }
 
@@ -550,7 +636,12 @@ void SceneReader::readKey(const std::vector<std::string>& words, EnvelopeChannel
     for (int p = 0; ok && p < 6; ++p) ok = parseFloat(words[4 + p], key.p[p]);
     if (!ok) {
         problem(line_, "expected Key and nine numbers; the key is left out");
-    } else if (!channel.keys.empty() && !(key.time > channel.keys.back().time)) {
+        return;
+    }
+    if (key.shape < kShapeTCB || key.shape > kShapeBezier2D) {
+        problem(line_, "key shape " + words[3] + " is not one of 0 to 5; the span to it reads 0");
+    }
+    if (!channel.keys.empty() && !(key.time > channel.keys.back().time)) {
         problem(line_, "key time does not come after the key before it; the key is left out");
     } else if (channel.keys.size() >= size_t(Scene::kMaxKeys)) {
         if (!limitReported) {
@@ -564,6 +655,7 @@ void SceneReader::readKey(const std::vector<std::string>& words, EnvelopeChannel
 }
 
 void SceneReader::finish() {
+    applyPathAlignments();
     for (const SceneItem& item : scene_.items) {
         if (item.envelope < 0) {
             problem(item.line, "item '" + item.name +

@@ -27,6 +27,14 @@ EnvelopeKey key(float value, float time, int shape, float tension = 0, float con
     return k;
 }
 
+// A two-dimensional Bezier key: its handles as time and value offsets, incoming then outgoing.
+EnvelopeKey bezier2D(float value, float time, float inTime, float inValue, float outTime,
+                     float outValue) {
+    EnvelopeKey k = key(value, time, kShapeBezier2D, inTime, inValue, outTime);
+    k.p[3] = outValue;
+    return k;
+}
+
 // Four TCB keys, unequally spaced, every one with its own tension, continuity and bias:
 //   k0 (value 0, time 0; T 0.5, C -0.5, B -0.5)   k1 (2, 1; 0.5, 0.5, 0.5)
 //   k2 (6, 3; -0.5, -0.5, 0.5)                     k3 (4, 3.5; 0, 0.5, -0.5)
@@ -80,10 +88,27 @@ TEST(Envelope, OtherShapes) {
         {"linear into TCB",
          channel({key(1, 0, kShapeLinear), key(2, 1, kShapeLinear), key(6, 3, kShapeTCB, 0.5f)}),
          2.0f, 4.0 + 1.25 / 3 - 0.25},
+        // Two-dimensional Bezier spans from 0 at 0 s to 3 at 1 s. Handles a third of the span
+        // along the straight line draw the line; flat handles at the thirds draw the Hermite
+        // ease, 3 * (3u^2 - 2u^3) = 0.46875 at u = 0.25.
+        {"2D bezier, straight",
+         channel({bezier2D(0, 0, 0, 0, 1 / 3.0f, 1), bezier2D(3, 1, -1 / 3.0f, -1, 0, 0)}), 0.25f,
+         0.75},
+        {"2D bezier, flat",
+         channel({bezier2D(0, 0, 0, 0, 1 / 3.0f, 0), bezier2D(3, 1, -1 / 3.0f, 0, 0, 0)}), 0.25f,
+         0.46875},
+        // Handles late in time: at the curve's middle, time (3 * 0.9 + 3 * 0.9 + 1) / 8 = 0.8,
+        // value (3 * 3 + 3) / 8 = 1.5.
+        {"2D bezier, late handles",
+         channel({bezier2D(0, 0, 0, 0, 0.9f, 0), bezier2D(3, 1, -0.1f, 0, 0, 0)}), 0.8f, 1.5},
+        // From a linear key, whose tangent without a previous key is the whole rise: the
+        // straight line again.
+        {"2D bezier after linear",
+         channel({key(0, 0, kShapeLinear), bezier2D(3, 1, -1 / 3.0f, -1, 0, 0)}), 0.5f, 1.5},
         // An unknown shape gives the offset only.
         {"unknown shape", channel({key(1, 0, 3), key(5, 1, 9)}), 0.5f, 0.0},
     };
-    for (const Case& k : cases) EXPECT_NEAR(k.c.evaluate(k.time), k.expected, 1e-9) << k.what;
+    for (const Case& k : cases) EXPECT_NEAR(k.c.evaluate(k.time), k.expected, 1e-6) << k.what;
 }
 
 // Every behaviour on both sides of keys that run from 1 s to 3 s, linear from 0 to 4. Whole

@@ -28,7 +28,7 @@ TEST(LwsInfo, PrintsItemsMotionAndTreeAndExitsWithItsStatus) {
              "frames 1 to 60 at 30 fps",
              "4 items: 1 object layers, 1 null objects, 1 lights, 1 cameras; 4 motion blocks",
              "item 1: object 'lwos\\Ship.lwo', id 10000001, parent 10000000 'Hub'",
-             "  excludes light 0\n  along its path, 0.5 s ahead",
+             "  excludes light 0\n  heading and pitch along its path, 0.5 s ahead",
              "keys x:1 y:1 z:1 heading:2 pitch:1",
              "    heading from 0 to 2 s, before offset-repeat, after offset-repeat",
              "  colour (1, 1, 1)",

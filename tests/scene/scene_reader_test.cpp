@@ -148,9 +148,10 @@ TEST(SceneReader, HeaderByKeywordWithWhatItLeavesOutSaid) {
         {"LWSC\n3\nRenderRangeType 0\nLastFrame x\n", 0, 0, 0, 2,
          {"test.lws:3: header line RenderRangeType is not used",
           "test.lws:4: LastFrame without a whole number; ignored"}},
-        {"LWSC\n5\n\nFirstFrame 1\n", 1, 0, 0, 2,
-         {"test.lws:2: scene format 5: this reader knows format 3; items and motion may be read "
-          "wrong"}},
+        {"LWSC\n5\n\nFirstFrame 1\n", 1, 0, 0, 2, {}},  // a later format it knows
+        {"LWSC\n7\n\nFirstFrame 1\n", 1, 0, 0, 2,
+         {"test.lws:2: scene format 7: this reader knows formats 3 to 5; items and motion may be "
+          "read wrong"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.head);
@@ -160,6 +161,59 @@ TEST(SceneReader, HeaderByKeywordWithWhatItLeavesOutSaid) {
         EXPECT_EQ(scene.lastFrame, c.last);
         EXPECT_EQ(scene.framesPerSecond, c.fps);
         EXPECT_EQ(scene.items.size(), c.items);
+    }
+}
+
+// Later formats write an object's id before its path (which may hold spaces) or name, and a
+// look-ahead for every item; only the heading and pitch controllers turn an item along its
+// path. What the reader does not follow is said.
+TEST(SceneReader, LaterFormatsIdsAndPathControllers) {
+    const std::string moving = lws::motion("ObjectMotion", [] {
+        std::vector<lws::Channel> channels(9);
+        channels[0].keys = {{0, 0}, {1, 1}};  // along +x
+        for (int k = 3; k < 6; ++k) channels[k].keys = {{0.5f, 0.0f}};
+        return channels;
+    }());
+    const std::string text =
+        "LWSC\n5\n\nFramesPerSecond 25\n\n"
+        "LoadObjectLayer 1 10000000 Objects/My Ship.lwo\n" + moving +
+        "PathAlignLookAhead 0.033\nHController 0\nPController 0\n"
+        "AddNullObject 10000001 Pivot\n" + moving + "PathAlignLookAhead 0.2\nHController 1\n"
+        "AddNullObject 10000001 Late\n" + moving + "HController 1\nPController 1\n"
+        "LoadObjectLayer 2 10000009 Objects/x.lwo\n" + moving + "PController 2\n" +
+        lws::camera();
+    Scene scene;
+    EXPECT_EQ(readScene(scene, text),
+              (std::vector<std::string>{
+                  "test.lws:127: AddNullObject id 10000001 does not follow the objects before it; "
+                  "the item is 10000002",
+                  "test.lws:187: LoadObjectLayer id 10000009 does not follow the objects before "
+                  "it; the item is 10000003",
+                  "test.lws:245: PController 2 (inverse kinematics) is not followed; the item "
+                  "keeps its keyed pitch"}));
+    EXPECT_EQ(summaries(scene), (std::vector<std::string>{
+                                    "1 10000000 00000001 0 lwos\\My Ship.lwo",
+                                    "5 10000001 00000001 0 Pivot",
+                                    "5 10000002 00000001 0 Late",
+                                    "1 10000003 00000001 1 lwos\\x.lwo",
+                                    "3 30000000 00000001 0 Camera",
+                                }));
+    const struct {
+        float lookAhead;
+        double heading, pitch, bank;
+    } expected[] = {
+        {0.0f, -0.5, -0.5, 0.5},           // keys only, though a look-ahead is written
+        {0.2f, -1.5707963, -0.5, 0.5},     // heading along +x; pitch and bank keyed
+        {0.04f, -1.5707963, 0.0, 0.5},     // no look-ahead written: one frame at 25
+        {0.0f, -0.5, -0.5, 0.5},
+    };
+    for (size_t i = 0; i < 4; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_FLOAT_EQ(scene.items[i].pathLookAhead, expected[i].lookAhead);
+        const ItemMotion m = scene.motion(scene.items[i], 0.5f);
+        EXPECT_NEAR(m.heading, expected[i].heading, 1e-5);
+        EXPECT_NEAR(m.pitch, expected[i].pitch, 1e-5);
+        EXPECT_NEAR(m.bank, expected[i].bank, 1e-5);
     }
 }
 
@@ -188,6 +242,12 @@ TEST(SceneReader, DamageIsLeftOut) {
     EXPECT_EQ(scene.envelopes[0].channels[0].keys.size(), 1u);
     EXPECT_EQ(scene.motion(scene.items[0], 0).position.x, 1.0f);
     EXPECT_EQ(scene.items[0].excludedLights, 0u);
+    // A key shape no format defines is said; the key stays.
+    std::vector<lws::Channel> unknown(1);
+    unknown[0].shape = 9;
+    EXPECT_EQ(readScene(scene, header() + "AddNullObject A\n" +
+                                   lws::motion("ObjectMotion", unknown) + lws::camera())[0],
+              "test.lws:19: key shape 9 is not one of 0 to 5; the span to it reads 0");
 }
 
 // Loading from the archive shows each problem as a message of its own, the first eight of a

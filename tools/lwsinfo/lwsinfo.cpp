@@ -102,8 +102,15 @@ void printItem(const Scene& scene, const SceneItem& item) {
             if (item.excludes(l)) std::printf(" %zu", l);
         std::printf("\n");
     }
-    if (item.pathLookAhead > 0.0f)
-        std::printf("  along its path, %g s ahead\n", item.pathLookAhead);
+    if (item.pathLookAhead > 0.0f) {
+        const bool heading = item.pathTurns & kPathTurnsHeading,
+                   pitch = item.pathTurns & kPathTurnsPitch;
+        std::printf("  %s along its path, %g s ahead\n",
+                    heading && pitch ? "heading and pitch"
+                    : heading        ? "heading"
+                                     : "pitch",
+                    item.pathLookAhead);
+    }
     printMotion(scene, item);
 }
 
