@@ -31,7 +31,6 @@ const std::vector<unsigned char>& readBackFrame(const DemoWindow& window,
                                                 std::vector<unsigned char>& pixels) {
     pixels.resize(static_cast<size_t>(window.width) * window.height * 3);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadBuffer(GL_BACK);
     glReadPixels(0, 0, window.width, window.height, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
     return pixels;
 }

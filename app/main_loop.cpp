@@ -89,7 +89,6 @@ void MainLoop::holdFrame() {
     held_.assign(static_cast<size_t>(heldWidth_) * static_cast<size_t>(heldHeight_) * 3, 0);
     glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadBuffer(GL_BACK);
     glReadPixels(0, 0, heldWidth_, heldHeight_, GL_RGB, GL_UNSIGNED_BYTE, held_.data());
     glPopClientAttrib();
 }

@@ -20,19 +20,27 @@ bool DemoWindow::create(const char* windowTitle) {
         platform::showMessage(text.c_str());
         return false;
     }
-    if (!setUpWindow()) {
-        platform::showMessage("Failed to initialize window");
+    const char* failed = setUpWindow();
+    if (failed) {
+        // One message: what failed, and the driver's reason.
+        const std::string text =
+            std::string("Failed to initialize window: ") + failed + ": " + platform::videoError();
+        platform::showMessage(text.c_str());
         return false;
     }
     return true;
 }
 
-bool DemoWindow::setUpWindow() {
+const char* DemoWindow::setUpWindow() {
     // The display mode changes before the window exists, as a full-screen window is sized
-    // to it.
-    if (fullscreen && !platform::changeDisplayMode(width, height, colorBits)) {
-        platform::showMessage("Failed to change screenmode");
-        return false;
+    // to it. A size the display has no mode for plays in the desktop's mode, scaled.
+    int desktopWidth = 0, desktopHeight = 0;
+    if (fullscreen && !platform::changeDisplayMode(width, height, colorBits) &&
+        platform::desktopSize(desktopWidth, desktopHeight)) {
+        std::fprintf(stderr,
+                     "palisade: the display has no %dx%d mode; full screen in the desktop's "
+                     "%dx%d, the picture drawn at %dx%d and scaled to fit\n",
+                     width, height, desktopWidth, desktopHeight, width, height);
     }
     platform::WindowDesc desc;
     desc.title = title;
@@ -42,23 +50,12 @@ bool DemoWindow::setUpWindow() {
     desc.depthBits = depthBits;
     desc.fullscreen = fullscreen;
     window = platform::createWindow(desc);
-    if (!window) {
-        std::fprintf(stderr, "Failed to create window: %s\n", platform::videoError());
-        platform::showMessage("Failed to create window");
-        return false;
-    }
-    if (!platform::createContext(window)) {
-        std::fprintf(stderr, "Failed to get a rendering context: %s\n", platform::videoError());
-        platform::showMessage("Failed to get a rendering context");
-        return false;
-    }
-    if (!platform::makeCurrent(window)) {
-        platform::showMessage("Failed to make the rendering context current");
-        return false;
-    }
+    if (!window) return "cannot create the window";
+    if (!platform::createContext(window)) return "cannot get an OpenGL context";
+    if (!platform::makeCurrent(window)) return "cannot make the OpenGL context current";
     platform::showWindow(window);
     resetProjection();
-    return true;
+    return nullptr;
 }
 
 void DemoWindow::destroy() {

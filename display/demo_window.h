@@ -10,9 +10,11 @@
 
 class DemoWindow {
   public:
-    // Starts video, changes the display mode when full screen, creates the window and the
-    // context, shows the window and sets the projection. Every failure shows its message,
-    // then "Failed to initialize window" for the steps after the first.
+    // Starts video, changes the display mode when full screen (or, where the display has no
+    // mode of this size, takes the desktop's and says so on standard error: the picture is
+    // then drawn at its own size and scaled to fit), creates the window and the context,
+    // shows the window and sets the projection. A failure shows one message: what failed,
+    // with the driver's reason.
     bool create(const char* windowTitle);
     // Releases the context and the window and restores the display mode. Safe after a
     // failed or missing create().
@@ -36,7 +38,8 @@ class DemoWindow {
     bool fullscreen = false;
 
   private:
-    bool setUpWindow();
+    // Null when the window is up, else what failed.
+    const char* setUpWindow();
 };
 
 extern DemoWindow g_demoWindow;

@@ -46,15 +46,20 @@ bool displayMissing();
 const char* videoError();
 
 // Full screen only, before the window exists: checks that the display offers
-// width x height (at colorBits where it can) and remembers the mode for createWindow.
+// width x height (at colorBits where it can) and remembers the mode for createWindow. False
+// where it has no such mode: a full-screen window then takes the desktop's mode.
 bool changeDisplayMode(int width, int height, int colorBits);
+// The desktop's mode on the first display; false where video cannot start.
+bool desktopSize(int& width, int& height);
 // Returns the display to the desktop mode and shows the cursor again. Safe to call
 // when no mode was changed.
 void restoreDisplayMode();
 
 // Creates the window (not yet shown) with a double-buffered OpenGL-capable pixel format.
 // Windowed: a client area of exactly width x height at the screen's top-left, not resizable.
-// Full screen: borderless, in the mode of changeDisplayMode, cursor hidden.
+// Full screen: borderless, cursor hidden, in the mode of changeDisplayMode, or where it found
+// none in the desktop's mode: there the context (createContext) draws into a framebuffer of
+// width x height, bound throughout, which swapBuffers shows scaled to fit with black bars.
 Window* createWindow(const WindowDesc& desc);
 // Creates the OpenGL compatibility context for the window.
 bool createContext(Window* window);

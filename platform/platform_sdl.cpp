@@ -8,6 +8,7 @@
 #include <GL/gl.h>
 #include <GL/glext.h>
 #include <SDL.h>
+#include <signal.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -15,6 +16,7 @@
 
 #include "platform/backend.h"
 #include "platform/platform.h"
+#include "platform/scaled_frame.h"
 
 namespace platform {
 
@@ -67,6 +69,11 @@ struct Window {
     SDL_Window* sdl = nullptr;
     SDL_GLContext gl = nullptr;
     FrameFence fence;
+    // Full screen in the desktop's mode: the picture's size and buffers, and the framebuffer
+    // it is drawn into.
+    bool onDesktop = false;
+    WindowDesc picture;
+    ScaledFrame scaled;
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -119,8 +126,14 @@ bool changeDisplayMode(int width, int height, int colorBits) {
     }
     if (!found) return false;
     g_modeChosen = true;
-    SDL_ShowCursor(SDL_DISABLE);
-    g_cursorHidden = true;
+    return true;
+}
+
+bool desktopSize(int& width, int& height) {
+    SDL_DisplayMode mode;
+    if (!initVideo() || SDL_GetDesktopDisplayMode(0, &mode) != 0) return false;
+    width = mode.w;
+    height = mode.h;
     return true;
 }
 
@@ -146,22 +159,45 @@ Window* createWindow(const WindowDesc& desc) {
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     SDL_GL_SetAttribute(SDL_GL_SHARE_WITH_CURRENT_CONTEXT, g_shareContexts ? 1 : 0);
 
+    // Full screen in the chosen mode where changeDisplayMode found one, else in the desktop's.
+    const bool onDesktop = desc.fullscreen && !g_modeChosen;
     Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
-    if (desc.fullscreen) flags |= SDL_WINDOW_FULLSCREEN | SDL_WINDOW_BORDERLESS;
-    SDL_Window* sdl = SDL_CreateWindow(desc.title, 0, 0, desc.width, desc.height, flags);
+    if (desc.fullscreen) flags |= SDL_WINDOW_BORDERLESS;
+    flags |= onDesktop ? SDL_WINDOW_FULLSCREEN_DESKTOP : desc.fullscreen ? SDL_WINDOW_FULLSCREEN : 0;
+    // In the desktop's mode the window is the desktop's size from the start, so that it
+    // covers the screen even where no window manager makes it full screen.
+    int width = desc.width, height = desc.height;
+    if (onDesktop) desktopSize(width, height);
+    SDL_Window* sdl = SDL_CreateWindow(desc.title, 0, 0, width, height, flags);
     if (!sdl) return nullptr;
     if (desc.fullscreen && g_modeChosen) SDL_SetWindowDisplayMode(sdl, &g_fullscreenMode);
+    if (desc.fullscreen) {
+        SDL_ShowCursor(SDL_DISABLE);
+        g_cursorHidden = true;
+    }
 
     Window* window = new Window;
     window->sdl = sdl;
+    window->onDesktop = onDesktop;
+    window->picture = desc;
     return window;
 }
 
 bool createContext(Window* window) {
     if (!window) return false;
     window->gl = SDL_GL_CreateContext(window->sdl);  // and makes it current
-    if (window->gl) window->fence.load();
-    return window->gl != nullptr;
+    if (!window->gl) return false;
+    window->fence.load();
+    // The window takes the desktop's size only once it is shown, so the picture goes through
+    // its own framebuffer whatever the size is now.
+    const WindowDesc& picture = window->picture;
+    if (window->onDesktop && !window->scaled.create(picture.width, picture.height,
+                                                    picture.colorBits, picture.depthBits)) {
+        SDL_SetError("the driver cannot draw a %dx%d picture off screen to scale it",
+                     picture.width, picture.height);
+        return false;
+    }
+    return true;
 }
 
 bool makeCurrent(Window* window) {
@@ -174,7 +210,13 @@ void showWindow(Window* window) {
 
 void swapBuffers(Window* window) {
     if (!window) return;
+    if (window->scaled.active()) {
+        int width = 0, height = 0;
+        SDL_GL_GetDrawableSize(window->sdl, &width, &height);
+        window->scaled.present(width, height);
+    }
     SDL_GL_SwapWindow(window->sdl);
+    window->scaled.bind();
     if (window->fence.available()) {
         window->fence.afterSwap();
     } else if (videoIsHeadless()) {
@@ -193,7 +235,10 @@ const char* windowTitle(Window* window) {
 void destroyWindow(Window* window) {
     if (!window) return;
     if (window->gl) {
-        if (SDL_GL_MakeCurrent(window->sdl, window->gl) == 0) window->fence.release();
+        if (SDL_GL_MakeCurrent(window->sdl, window->gl) == 0) {
+            window->fence.release();
+            window->scaled.release();
+        }
         SDL_GL_MakeCurrent(window->sdl, nullptr);
         SDL_GL_DeleteContext(window->gl);
     }
@@ -293,9 +338,20 @@ const char* videoError() {
 }
 
 void showMessageBox(const char* text) {
-    if (!videoIsHeadless() &&
-        SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_WARNING, "Error", text, nullptr) == 0) {
-        return;
+    if (!videoIsHeadless()) {
+        // The box waits for its button in a loop of its own, where the program's handling of
+        // an interrupt or a termination request (a quit event) is never looked at: while it is
+        // up, those signals end the program as they would any other.
+        struct sigaction fallBack {}, previousInt {}, previousTerm {};
+        fallBack.sa_handler = SIG_DFL;
+        sigemptyset(&fallBack.sa_mask);
+        sigaction(SIGINT, &fallBack, &previousInt);
+        sigaction(SIGTERM, &fallBack, &previousTerm);
+        const bool shown =
+            SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_WARNING, "Error", text, nullptr) == 0;
+        sigaction(SIGINT, &previousInt, nullptr);
+        sigaction(SIGTERM, &previousTerm, nullptr);
+        if (shown) return;
     }
     std::fprintf(stderr, "Error: %s\n", text);
 }

@@ -7,6 +7,7 @@
 
 #include "display/demo_window.h"
 #include "platform/platform.h"
+#include "platform/scaled_frame.h"
 #include "tests/support/test_support.h"
 
 namespace {
@@ -67,20 +68,89 @@ TEST(DemoWindow, AsksForTheChosenColourDepthAndA16BitDepthBuffer) {
     }
 }
 
-TEST(DemoWindow, AnUnavailableDisplayModeGivesBothMessagesInOrder) {
+TEST(ScaledFrame, FitsThePictureWithItsAspectAndCentredBars) {
+    const struct {
+        int width, height, outerWidth, outerHeight;
+        platform::FitRect fit;
+    } cases[] = {
+        {640, 480, 1280, 1024, {0, 32, 1280, 960}},   // taller screen: bars above and below
+        {1024, 768, 1920, 1080, {240, 0, 1440, 1080}},  // wider screen: bars at the sides
+        {800, 600, 800, 600, {0, 0, 800, 600}},        // the same size
+        {1, 1000, 100, 100, {49, 0, 1, 100}},          // never thinner than a pixel
+        {640, 480, 0, 768, {0, 0, 0, 0}},              // nothing to fill
+    };
+    for (const auto& c : cases) {
+        const platform::FitRect r =
+            platform::fitInside(c.width, c.height, c.outerWidth, c.outerHeight);
+        EXPECT_EQ(std::vector<int>({r.x, r.y, r.width, r.height}),
+                  std::vector<int>({c.fit.x, c.fit.y, c.fit.width, c.fit.height}))
+            << c.width << "x" << c.height << " in " << c.outerWidth << "x" << c.outerHeight;
+    }
+}
+
+// Full screen at a size the display has no mode for plays in the desktop's mode: drawing goes
+// to a picture of the chosen size, and the swap shows it scaled with black bars.
+TEST(DemoWindow, FullScreenAtASizeTheDisplayLacksIsScaledIntoTheDesktop) {
+    g_demoWindow.destroy();
+    int desktopWidth = 0, desktopHeight = 0;
+    ASSERT_TRUE(platform::desktopSize(desktopWidth, desktopHeight));
+    DemoWindow w;
+    w.fullscreen = true;
+    w.width = desktopWidth * 3 / 4;  // wider than the desktop's shape: bars above and below
+    w.height = desktopHeight / 2;
+    MessageCapture capture;
+    ASSERT_TRUE(w.create("scaled"));
+    EXPECT_TRUE(capture.messages().empty());
+
+    // Inside the frame everything sees the picture's size.
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(std::vector<GLint>(viewport + 2, viewport + 4),
+              std::vector<GLint>({w.width, w.height}));
+    glClearColor(1, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    unsigned char corner[3] = {};
+    glReadPixels(w.width - 1, w.height - 1, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, corner);
+    EXPECT_EQ(corner[0], 255);
+
+    w.swapBuffers();
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+    // The window's own framebuffer: red across the middle, black bars above and below.
+    using BindFramebuffer = void (*)(GLenum, GLuint);
+    const auto bind = BindFramebuffer(platform::glProcAddress("glBindFramebuffer"));
+    ASSERT_NE(bind, nullptr);
+    bind(0x8CA8 /* GL_READ_FRAMEBUFFER */, 0);
+    const platform::FitRect fit =
+        platform::fitInside(w.width, w.height, desktopWidth, desktopHeight);
+    ASSERT_GT(fit.y, 2);
+    const int rows[][2] = {{0, 0}, {fit.y - 1, 0}, {fit.y + 1, 255}, {desktopHeight / 2, 255},
+                           {fit.y + fit.height + 1, 0}, {desktopHeight - 1, 0}};
+    for (const auto& row : rows) {
+        unsigned char pixel[3] = {};
+        glReadPixels(desktopWidth / 2, row[0], 1, 1, GL_RGB, GL_UNSIGNED_BYTE, pixel);
+        EXPECT_EQ(pixel[0], row[1]) << "row " << row[0];
+    }
+    w.destroy();
+}
+
+// A window that cannot be made ends with one message saying what failed and why.
+TEST(DemoWindow, AWindowThatCannotBeMadeGivesOneMessage) {
     g_demoWindow.destroy();
     DemoWindow w;
     w.fullscreen = true;
-    w.width = 12345;  // no display offers this
+    w.width = 1 << 20;  // past any driver's picture size
     w.height = 77;
     MessageCapture capture;
     EXPECT_FALSE(w.create("full"));
-    const std::vector<std::string> shown = {"Failed to change screenmode",
-                                            "Failed to initialize window"};
-    EXPECT_EQ(capture.messages(), shown);
-    EXPECT_EQ(w.window, nullptr);
+    ASSERT_EQ(capture.messages().size(), 1u);
+    EXPECT_EQ(capture.messages()[0].rfind("Failed to initialize window: cannot get an OpenGL "
+                                          "context: the driver cannot draw a 1048576x77 picture",
+                                          0),
+              0u)
+        << capture.messages()[0];
     w.destroy();  // safe after a failed create, and again
     w.destroy();
+    EXPECT_EQ(w.window, nullptr);
     DemoWindow never;
     never.destroy();
     EXPECT_EQ(never.window, nullptr);
