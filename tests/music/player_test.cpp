@@ -232,8 +232,9 @@ TEST(DeviceOutput, TriggersArriveAsTheDeviceClockPlaysThem) {
     ASSERT_TRUE(player.play());
     const double started = musicNow();
     for (int buffer = 0; !player.finished() && buffer < 2000; ++buffer) {
-        if (buffer < kStallAt || buffer >= kStallAt + kStall)
+        if (buffer < kStallAt || buffer >= kStallAt + kStall) {
             ASSERT_TRUE(platform::pullAudio(kBuffer));
+        }
         for (int look = 0; look < kBuffer / kLook; ++look) {
             platform::advanceManualClock(kLook);
             player.updateInstrumentTimes();
