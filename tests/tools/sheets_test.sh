@@ -1,7 +1,8 @@
 #!/bin/sh
-# The sheet tools as a user meets them: framesheet keeps a long heading whole over one or two
+# The picture tools as a user meets them: framesheet keeps a long heading whole over one or two
 # tiles and names itself in its errors; the sheet scripts refuse --at values that are not
-# seconds (status 2, before any capture). Writes only into a temporary directory.
+# seconds (status 2, before any capture); the legibility measure tells washed-out and shapeless
+# frames from ones that read. Writes only into a temporary directory.
 #
 #   sheets_test.sh BUILD_DIR SOURCE_DIR
 set -u
@@ -38,5 +39,23 @@ for script in effect-sheet order-sheet; do
 done
 [ -e "$work/out.png" ] && fail "a refused run wrote a sheet"
 
-[ $failures -eq 0 ] && echo "sheet tools: all checks passed"
+# The legibility measure on frames of known shape, all in order 0: a pale flat veil is washed
+# out, a flat mid grey has no shape, a checkerboard of dark and light squares reads.
+if command -v ffmpeg > /dev/null; then
+    mkdir "$work/frames"
+    n=1
+    for lum in 208 64 "if(mod(floor(X/4)+floor(Y/4),2),230,20)"; do
+        ffmpeg -loglevel error -f lavfi -i "nullsrc=s=640x480,format=gray,geq=lum='$lum'" \
+            -frames:v 1 "$work/frames/$(printf 'frame%05d.png' $n)" || fail "ffmpeg frame $n"
+        n=$((n + 1))
+    done
+    "$source/scripts/legibility" --frames "$work/frames" "$build" > "$work/table" 2>&1 ||
+        fail "legibility --frames: $(cat "$work/table")"
+    awk '$1 == "0" { found = $2 == 3 && $3 == 1 && $4 == 1 } END { exit !found }' \
+        "$work/table" || fail "legibility counted $(cat "$work/table")"
+fi
+"$source/scripts/legibility" --per-second 7 "$build" > /dev/null 2>&1
+[ $? -eq 2 ] || fail "legibility --per-second 7 was not refused"
+
+[ $failures -eq 0 ] && echo "picture tools: all checks passed"
 exit $((failures > 0))
