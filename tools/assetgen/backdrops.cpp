@@ -135,7 +135,7 @@ Image makeWorkScroller(const AssetContext& ctx) {
                  palette::ice, palette::ice);
     TextStyle big = houseType(40);
     big.tracking = 0.3f;
-    drawText(d, ctx.fonts.render("WORK IN PROGRESS", big, 2), kW * 0.5f, kH * 0.16f, palette::amber,
+    drawText(d, ctx.fonts.render("STAKE BY STAKE", big, 2), kW * 0.5f, kH * 0.16f, palette::amber,
              palette::ember);
     Image out = resample(d, 1024, 512, Edge::Wrap);
     addGrain(out, 0.012f, 102);
@@ -155,7 +155,7 @@ Image makePude(const AssetContext&) {
                         float da = -8 * fa * (1 - 4 * fb * fb), db = -8 * fb * (1 - 4 * fa * fa);
                         float gx = (da + db) * 0.7071f, gy = (da - db) * 0.7071f;
                         float light = clamp01(0.55f + 0.22f * (-gx - gy) + 0.25f * h);
-                        Color base = mix(Color::hex(0x241A52), Color::hex(0x6B4FB8), light);
+                        Color base = mix(Color::hex(0x140E30), Color::hex(0x4A3488), light);
                         base = mix(base, palette::ink, smoothstep(0.12f, 0.0f, h) * 0.6f);
                         // Buttons where the seams cross.
                         float ra = std::round(a), rb = std::round(b);
@@ -209,15 +209,18 @@ Image makeCreativity(const AssetContext& ctx) {
         float alpha;
     };
     auto tri = [](Vec2 a, Vec2 b, Vec2 c) { return std::vector<Vec2>{a, b, c}; };
+    // Deep and dark, the shapes only tinting it: the parts on this backdrop flash white on
+    // the accents and blur it, and what keeps them legible is the dark left between the
+    // shapes.
     std::vector<Shape> shapes = {
-        {tri({-80, 700}, {520, -60}, {760, 700}), palette::indigo, 0.7f},
-        {tri({300, 680}, {900, 40}, {1180, 680}), palette::teal, 0.35f},
-        {tri({700, -40}, {1400, -40}, {1050, 520}), palette::violet, 0.55f},
-        {tri({-60, -40}, {420, -40}, {80, 380}), palette::amber, 0.28f},
-        {tri({880, 700}, {1120, 320}, {1360, 700}), palette::rose, 0.4f},
+        {tri({-80, 700}, {520, -60}, {760, 700}), palette::indigo, 0.4f},
+        {tri({300, 680}, {900, 40}, {1180, 680}), palette::teal, 0.2f},
+        {tri({700, -40}, {1400, -40}, {1050, 520}), palette::violet, 0.3f},
+        {tri({-60, -40}, {420, -40}, {80, 380}), palette::amber, 0.16f},
+        {tri({880, 700}, {1120, 320}, {1360, 700}), palette::rose, 0.22f},
     };
     Image d = paintDesign(kW, kH, [&](float x, float y) {
-        Color c = mix(palette::ink, palette::night, y / kH);
+        Color c = mix(palette::ink, palette::night, 0.6f * y / kH);
         for (const Shape& s : shapes)
             c = over(c, s.color.withAlpha(s.alpha * coverage(sdPolygon({x, y}, s.poly), 1.5f)));
         for (int k = 0; k < 3; ++k) {
@@ -226,7 +229,7 @@ Image makeCreativity(const AssetContext& ctx) {
         }
         float gx = x - std::round(x / 40) * 40, gy = y - std::round(y / 40) * 40;
         return addLight(c, palette::ice,
-                        coverage(std::sqrt(gx * gx + gy * gy) - 1.6f, 1.0f) * 0.22f);
+                        coverage(std::sqrt(gx * gx + gy * gy) - 1.6f, 1.0f) * 0.15f);
     });
     TextStyle big = houseType(120);
     big.tracking = 0.04f;
@@ -234,8 +237,9 @@ Image makeCreativity(const AssetContext& ctx) {
     Mask outline = levels(blur(word.mask, 1.5f), 0.15f, 0.35f);
     for (size_t i = 0; i < outline.values().size(); ++i)
         outline.values()[i] = std::fmax(0.0f, outline.values()[i] - word.mask.values()[i]);
-    compositeMask(d, outline, int(kW * 0.97f - word.mask.width()), int(kH * 0.93f) - word.baseline,
-                  palette::bone.withAlpha(0.35f));
+    // In the middle of the lower edge: the 3D logo turns in the corners.
+    compositeMask(d, outline, int(kW * 0.5f - word.mask.width() * 0.5f),
+                  int(kH * 0.93f) - word.baseline, palette::bone.withAlpha(0.35f));
     return finishLetterbox(d, 105);
 }
 
@@ -268,7 +272,9 @@ Image makeTelelady(const AssetContext& ctx) {
 }
 
 // The logo bar of the top and bottom of the screen: 640 x 73 on screen, scrolling sideways,
-// the same picture at the top and the bottom (so it is symmetric top to bottom).
+// the same picture at the top and the bottom (so it is symmetric top to bottom). It carries
+// the wordmark but no emblem: the spinning 3D logo, which turns over the bars' corners, is
+// the emblem on screen, and a second V passing under it only clutters it.
 Image makeLogoBar(const AssetContext& ctx) {
     const int w = 1280, h = 146;
     Image d = paintDesign(w, h, [&](float x, float y) {
@@ -285,9 +291,6 @@ Image makeLogoBar(const AssetContext& ctx) {
         c = mix(c, palette::amber, coverage(rule, 1.0f));
         float hair = std::fmin(std::fabs(y - 30), std::fabs(y - (h - 30))) - 0.7f;
         c = mix(c, palette::teal, coverage(hair, 1.0f) * 0.5f);
-        EmblemDistance e = emblemSdf(x, y, 190, h * 0.5f + 3, 34);
-        c = mix(c, palette::ice, coverage(e.ring, 1.0f));
-        c = mix(c, palette::amber, coverage(e.chevron, 1.0f));
         for (int k = 0; k < 3; ++k) {
             // Chevrons on their side, pointing right: x and y swap roles.
             float chev = sdChevron({y, x}, h * 0.5f, 1074 + k * 26.0f, 12, 14, 5);
@@ -298,32 +301,34 @@ Image makeLogoBar(const AssetContext& ctx) {
     TextStyle word = houseType(64);
     word.tracking = 0.12f;
     TextRun vexil = ctx.fonts.render("VEXIL", word, 2);
-    drawGlowText(d, vexil, 262 + vexil.mask.width() * 0.5f, h * 0.5f + 23, palette::bone,
+    drawGlowText(d, vexil, 190 + vexil.mask.width() * 0.5f, h * 0.5f + 23, palette::bone,
                  palette::ice, palette::teal, 6, 0.5f);
     TextStyle small = houseSmallType(30);
     TextRun title = ctx.fonts.render("PALISADE 2.0", small, 2);
-    drawText(d, title, 262 + vexil.mask.width() + 40 + title.mask.width() * 0.5f, h * 0.5f + 11,
+    drawText(d, title, 190 + vexil.mask.width() + 40 + title.mask.width() * 0.5f, h * 0.5f + 11,
              palette::amber, palette::amber);
     Image out = resample(d, 1024, 128, Edge::Wrap);
     addGrain(out, 0.01f, 107);
     return out;
 }
 
-// The spectrum bar fill, read from the top (the bar's root) down to its tip: cool teal into
-// white, then amber and ember at full level, in lit segments like a meter.
+// The spectrum bar fill, read from the top (the bar's root) down to its tip: deep teal into
+// teal, then ice, amber and ember near full level, in lit segments like a meter. The bars hang
+// far into the picture when the music is loud and are laid over it at 70 %, so their body stays
+// dark with dark gaps: a pale fill would lay a veil over the drops.
 Image makeGradient(const AssetContext&) {
     Image img(64, 256);
     shade(img, [](float u, float v) {
-        Color c = ramp({{0.0f, Color::hex(0x0C4F6A)},
-                        {0.25f, palette::teal},
-                        {0.5f, palette::ice},
-                        {0.68f, palette::bone},
-                        {0.8f, palette::amber},
-                        {0.92f, palette::ember},
+        Color c = ramp({{0.0f, Color::hex(0x041820)},
+                        {0.35f, Color::hex(0x0A4656)},
+                        {0.6f, palette::teal * 0.8f},
+                        {0.75f, palette::ice * 0.8f},
+                        {0.86f, palette::amber},
+                        {0.94f, palette::ember},
                         {1.0f, palette::rose}},
                        v);
         float across = 0.55f + 0.45f * std::sin(u * kPi);
-        float segment = std::fmod(v * 256, 12.0f) < 2.5f ? 0.45f : 1.0f;
+        float segment = std::fmod(v * 256, 12.0f) < 3.5f ? 0.15f : 1.0f;
         return c * (across * segment);
     });
     return img;
@@ -364,10 +369,10 @@ Image makeSkyMap(const AssetContext&) {
 std::vector<TextureAsset> backdropAssets() {
     return {
         {"textures\\design-clogo-bar.png", 1024, 128, PixelFormat::Rgb,
-         "logo bar: emblem, VEXIL wordmark, stake rows, amber rules; tiles sideways", makeLogoBar},
+         "logo bar: VEXIL wordmark, stake rows, amber rules; tiles sideways", makeLogoBar},
         {"textures\\gradient.jpg", 64, 256, PixelFormat::Rgb,
-         "spectrum bar fill from the root (top) to full level: teal, white, amber, ember, in "
-         "segments",
+         "spectrum bar fill from the root (top) to full level: deep teal, teal, ice, amber, ember, "
+         "in dark-gapped segments",
          makeGradient},
         {"textures\\bluesky.jpg", 512, 512, PixelFormat::Rgb, "blue sky with white clouds, tiling",
          makeBlueSky},

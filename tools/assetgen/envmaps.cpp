@@ -66,14 +66,18 @@ Color outdoor(const Outdoor& o, Vec3 r) {
 }
 
 Color chrome(Vec3 r) {
-    static const Outdoor o = {Color::hex(0x1A2D78), Color::hex(0xE8F7FF), palette::amber,
-                              Color::hex(0x0B0E1E), palette::teal,        Color::hex(0xFFF4D8)};
+    // A deep sky and a pale, not white, horizon: chrome in this set keeps dark faces beside its
+    // bright ones, which it needs under the zoom blur and the flashes.
+    static const Outdoor o = {Color::hex(0x0E1A52), Color::hex(0x9CC2E6), palette::amber,
+                              Color::hex(0x05070F), palette::teal,        Color::hex(0xFFF4D8)};
     return outdoor(o, r);
 }
 
 Color chromeGreen(Vec3 r) {
-    static const Outdoor o = {Color::hex(0x0B4A3A), Color::hex(0xE6FFE9), Color::hex(0xB7FF5A),
-                              Color::hex(0x04140F), palette::moss,        Color::hex(0xF4FFE0)};
+    // A high, bright sky over a black floor: the knot turns in front of a dark backdrop and
+    // under white flashes, and a bright half keeps it standing out of both.
+    static const Outdoor o = {Color::hex(0x3FA586), Color::hex(0xF2FFF4), Color::hex(0xB7FF5A),
+                              Color::hex(0x020806), palette::moss,        Color::hex(0xF4FFE0)};
     return outdoor(o, r);
 }
 
@@ -109,14 +113,17 @@ Color studio(Vec3 r, const SoftBox* boxes, int count, Color room, Color floor) {
     return c;
 }
 
-Color studioWarm(Vec3 r) {
-    static const SoftBox boxes[] = {
-        {normalize(Vec3(0.0f, 0.9f, 0.45f)), 0.9f, 0.5f, Color::hex(0xFFF3E0)},
-        {normalize(Vec3(-0.9f, 0.1f, 0.4f)), 0.18f, 0.9f, palette::amber},
-        {normalize(Vec3(0.9f, 0.15f, 0.3f)), 0.18f, 0.9f, Color::hex(0xFFD9A8)},
-        {normalize(Vec3(0.3f, -0.1f, -1.0f)), 0.5f, 0.25f, palette::ember * 0.9f},
-    };
-    return studio(r, boxes, 4, Color::hex(0x1B1420), Color::hex(0x3A2A2A));
+// Light bands: bright ice and teal stripes round a black room, as a chrome object shows its
+// shape in a striped tunnel. Under the zoom feedback every frame is laid over the last ones:
+// soft light adds up to a haze, while hard stripes on black leave swirling lines.
+Color stripedRoom(Vec3 r) {
+    float elevation = std::asin(std::fmax(-1.0f, std::fmin(1.0f, r.y)));
+    float band = 0.5f + 0.5f * std::cos(elevation * 9.0f);
+    float line = smoothstep(0.55f, 0.75f, band);
+    Color c = mix(Color::hex(0x010206), mix(palette::teal, palette::ice, 0.5f + 0.5f * r.y),
+                  line);
+    // A white key light overhead, so the top of the object flashes as it turns.
+    return addLight(c, Color::hex(0xFFFFFF), std::pow(std::fmax(0.0f, r.y), 24.0f) * 0.8f);
 }
 
 Color studioCool(Vec3 r) {
@@ -173,8 +180,8 @@ std::vector<TextureAsset> environmentMapAssets() {
         {"textures\\testenvmap-red.jpg", 512, 512, PixelFormat::Rgb,
          "the chrome set tinted crimson and rose (the spike ball)", makeEnvmap<chromeRed, 512, 3>},
         {"textures\\kopi.jpg", 256, 256, PixelFormat::Rgb,
-         "warm studio: soft boxes and amber strip lights in a dark room",
-         makeEnvmap<studioWarm, 256, 4>},
+         "striped room: ice and teal light bands round a black room, a white key overhead",
+         makeEnvmap<stripedRoom, 256, 4>},
         {"textures\\shockwave.jpg", 512, 512, PixelFormat::Rgb,
          "sky reflection: clouds and sun over a calm sea", makeEnvmap<skyAndSea, 512, 5>},
         {"textures\\test\\envi1.jpg", 256, 256, PixelFormat::Rgb,

@@ -17,14 +17,17 @@ Image makeLens(const AssetContext&) {
     Image img(256, 256);
     shadeSupersampled(img, 2, [](float u, float v) {
         float x = (u - 0.5f) * 2, y = (v - 0.5f) * 2, r = std::sqrt(x * x + y * y);
+        // A hard white point with a tight glow and a thin ring: the sprites are laid many
+        // times over each other (and, in the zoom feedback, over many earlier frames), so a
+        // wide halo would add up to a haze over everything.
         Color c(0, 0, 0);
         c = addLight(c, Color::hex(0xFFFFFF), std::exp(-r * r / 0.0012f));
-        c = addLight(c, Color::hex(0xFFE2B0), std::exp(-r / 0.07f) * 0.9f);
-        c = addLight(c, palette::amber, std::exp(-r / 0.28f) * 0.35f);
+        c = addLight(c, Color::hex(0xE8F4FF), std::exp(-r / 0.05f) * 0.9f);
+        c = addLight(c, palette::ice, std::exp(-r / 0.14f) * 0.12f);
         // The ring: teal inside, amber outside.
-        float ring = std::exp(-std::pow((r - 0.62f) / 0.03f, 2.0f));
+        float ring = std::exp(-std::pow((r - 0.62f) / 0.02f, 2.0f));
         c = addLight(c, mix(palette::teal, palette::amber, clamp01((r - 0.58f) / 0.08f)),
-                     ring * 0.22f);
+                     ring * 0.12f);
         // Streaks: long horizontal, shorter vertical, faint diagonals.
         auto streak = [](float along, float across, float len, float width) {
             return std::exp(-std::fabs(along) / len) * std::exp(-across * across / (width * width));
@@ -32,7 +35,7 @@ Image makeLens(const AssetContext&) {
         float d1 = (x + y) * 0.7071f, d2 = (x - y) * 0.7071f;
         float s = streak(x, y, 0.32f, 0.012f) + 0.7f * streak(y, x, 0.2f, 0.012f) +
                   0.3f * streak(d1, d2, 0.12f, 0.01f) + 0.3f * streak(d2, d1, 0.12f, 0.01f);
-        c = addLight(c, Color::hex(0xFFF0D8), s * 0.9f);
+        c = addLight(c, Color::hex(0xF4F8FF), s * 0.9f);
         float edge = 1 - smoothstep(0.8f, 0.98f, std::fmax(std::fabs(x), std::fabs(y)));
         return Color(clamp01(c.r * edge), clamp01(c.g * edge), clamp01(c.b * edge));
     });
@@ -172,7 +175,8 @@ Image makeCommDesign(const AssetContext&) {
 std::vector<TextureAsset> spriteAssets() {
     return {
         {"textures\\lens.jpg", 256, 256, PixelFormat::Rgb,
-         "lens-flare sprite on black: white core, amber halo, spectral ring, star streaks",
+         "lens-flare sprite on black: white core, tight cool glow, thin spectral ring, star "
+         "streaks",
          makeLens},
         {"textures\\yellowstar.png", 128, 128, PixelFormat::Rgba,
          "five-pointed yellow star with a soft glow, alpha", makeYellowStar},
