@@ -213,14 +213,14 @@ Image makeCreativity(const AssetContext& ctx) {
     // the accents and blur it, and what keeps them legible is the dark left between the
     // shapes.
     std::vector<Shape> shapes = {
-        {tri({-80, 700}, {520, -60}, {760, 700}), palette::indigo, 0.4f},
+        {tri({-80, 700}, {520, -60}, {760, 700}), palette::indigo, 0.25f},
         {tri({300, 680}, {900, 40}, {1180, 680}), palette::teal, 0.2f},
         {tri({700, -40}, {1400, -40}, {1050, 520}), palette::violet, 0.3f},
         {tri({-60, -40}, {420, -40}, {80, 380}), palette::amber, 0.16f},
         {tri({880, 700}, {1120, 320}, {1360, 700}), palette::rose, 0.22f},
     };
     Image d = paintDesign(kW, kH, [&](float x, float y) {
-        Color c = mix(palette::ink, palette::night, 0.6f * y / kH);
+        Color c = mix(palette::ink, palette::night, 0.3f * y / kH);
         for (const Shape& s : shapes)
             c = over(c, s.color.withAlpha(s.alpha * coverage(sdPolygon({x, y}, s.poly), 1.5f)));
         for (int k = 0; k < 3; ++k) {

@@ -76,7 +76,7 @@ Color chrome(Vec3 r) {
 Color chromeGreen(Vec3 r) {
     // A high, bright sky over a black floor: the knot turns in front of a dark backdrop and
     // under white flashes, and a bright half keeps it standing out of both.
-    static const Outdoor o = {Color::hex(0x3FA586), Color::hex(0xF2FFF4), Color::hex(0xB7FF5A),
+    static const Outdoor o = {Color::hex(0x7AD6B4), Color::hex(0xF6FFF8), Color::hex(0xB7FF5A),
                               Color::hex(0x020806), palette::moss,        Color::hex(0xF4FFE0)};
     return outdoor(o, r);
 }
