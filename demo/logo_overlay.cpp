@@ -62,10 +62,16 @@ void LogoOverlay::draw(float time, float delta, int corner) {
 }
 
 void LogoOverlay::drawBars(float time) {
-    // The two bars scroll in opposite directions, one picture width every 20 seconds.
+    // The two bars scroll in opposite directions, one picture width every 20 seconds. The
+    // picture repeats, so only the fraction of a width matters; a part whose time jumps on
+    // every accent passes times of hundreds of thousands of seconds, and texture coordinates
+    // that large lose the picture's detail in the rasteriser.
+    const double widths = 0.05 * static_cast<double>(time);
+    const float shift = static_cast<float>(widths - std::floor(widths));
     g_textureCache.bind("textures\\design-clogo-bar.png");
-    drawOverlayQuadUV(0, 0, 640, kLetterboxTop, 0.05f * time, 0, 1, 1, false);
-    drawOverlayQuadUV(0, kLetterboxBottom, 640, 480, -0.05f * time, 0, 1, 1, false);
+    drawOverlayQuadUV(0, 0, 640, kLetterboxTop, shift, 0, 1, 1, false);
+    drawOverlayQuadUV(0, kLetterboxBottom, 640, 480, shift > 0.0f ? 1.0f - shift : 0.0f, 0, 1,
+                      1, false);
 }
 
 void LogoOverlay::updatePeaks(const float* spectrum, float delta) {
