@@ -39,9 +39,10 @@ enum class SettingsKey { Tab, BackTab, Up, Down, Left, Right, Space, Enter, Esca
 enum class SettingsOutcome { Open, Ok, Cancel };
 
 // The dialog's keyboard. The resolution list has the focus at first, so the arrows choose at
-// once; Tab and Shift+Tab move it around the controls. The arrows change the list's entry (without wrapping) and the depth buttons; space
-// toggles the box and presses the focused button. Enter is OK unless Cancel has the focus,
-// Escape is Cancel. While the list is dropped down, Enter and Escape only close it.
+// once; Tab and Shift+Tab move it around the controls. The arrows change the list's entry
+// (without wrapping) and the depth buttons; space toggles the box and presses the focused
+// button. Enter is OK unless Cancel has the focus, Escape is Cancel. While the list is dropped
+// down, Enter and Escape only close it.
 struct SettingsDialogState {
     SettingsChoice choice;
     SettingsControl focus = SettingsControl::Resolution;

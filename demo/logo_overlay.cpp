@@ -70,8 +70,7 @@ void LogoOverlay::drawBars(float time) {
     const float shift = static_cast<float>(widths - std::floor(widths));
     g_textureCache.bind("textures\\design-clogo-bar.png");
     drawOverlayQuadUV(0, 0, 640, kLetterboxTop, shift, 0, 1, 1, false);
-    drawOverlayQuadUV(0, kLetterboxBottom, 640, 480, shift > 0.0f ? 1.0f - shift : 0.0f, 0, 1,
-                      1, false);
+    drawOverlayQuadUV(0, kLetterboxBottom, 640, 480, -shift, 0, 1, 1, false);
 }
 
 void LogoOverlay::updatePeaks(const float* spectrum, float delta) {

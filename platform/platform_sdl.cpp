@@ -163,7 +163,9 @@ Window* createWindow(const WindowDesc& desc) {
     const bool onDesktop = desc.fullscreen && !g_modeChosen;
     Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
     if (desc.fullscreen) flags |= SDL_WINDOW_BORDERLESS;
-    flags |= onDesktop ? SDL_WINDOW_FULLSCREEN_DESKTOP : desc.fullscreen ? SDL_WINDOW_FULLSCREEN : 0;
+    flags |= onDesktop         ? SDL_WINDOW_FULLSCREEN_DESKTOP
+             : desc.fullscreen ? SDL_WINDOW_FULLSCREEN
+                               : 0;
     // In the desktop's mode the window is the desktop's size from the start, so that it
     // covers the screen even where no window manager makes it full screen.
     int width = desc.width, height = desc.height;
@@ -193,8 +195,8 @@ bool createContext(Window* window) {
     const WindowDesc& picture = window->picture;
     if (window->onDesktop && !window->scaled.create(picture.width, picture.height,
                                                     picture.colorBits, picture.depthBits)) {
-        SDL_SetError("the driver cannot draw a %dx%d picture off screen to scale it",
-                     picture.width, picture.height);
+        SDL_SetError("the driver cannot draw a %dx%d picture off screen to scale it", picture.width,
+                     picture.height);
         return false;
     }
     return true;
@@ -342,7 +344,9 @@ void showMessageBox(const char* text) {
         // The box waits for its button in a loop of its own, where the program's handling of
         // an interrupt or a termination request (a quit event) is never looked at: while it is
         // up, those signals end the program as they would any other.
-        struct sigaction fallBack {}, previousInt {}, previousTerm {};
+        struct sigaction fallBack = {};
+        struct sigaction previousInt = {};
+        struct sigaction previousTerm = {};
         fallBack.sa_handler = SIG_DFL;
         sigemptyset(&fallBack.sa_mask);
         sigaction(SIGINT, &fallBack, &previousInt);

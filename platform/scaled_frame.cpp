@@ -30,11 +30,9 @@ struct FramebufferFunctions {
         deleteFramebuffers = PFNGLDELETEFRAMEBUFFERSPROC(glProcAddress("glDeleteFramebuffers"));
         bindFramebuffer = PFNGLBINDFRAMEBUFFERPROC(glProcAddress("glBindFramebuffer"));
         genRenderbuffers = PFNGLGENRENDERBUFFERSPROC(glProcAddress("glGenRenderbuffers"));
-        deleteRenderbuffers =
-            PFNGLDELETERENDERBUFFERSPROC(glProcAddress("glDeleteRenderbuffers"));
+        deleteRenderbuffers = PFNGLDELETERENDERBUFFERSPROC(glProcAddress("glDeleteRenderbuffers"));
         bindRenderbuffer = PFNGLBINDRENDERBUFFERPROC(glProcAddress("glBindRenderbuffer"));
-        renderbufferStorage =
-            PFNGLRENDERBUFFERSTORAGEPROC(glProcAddress("glRenderbufferStorage"));
+        renderbufferStorage = PFNGLRENDERBUFFERSTORAGEPROC(glProcAddress("glRenderbufferStorage"));
         framebufferRenderbuffer =
             PFNGLFRAMEBUFFERRENDERBUFFERPROC(glProcAddress("glFramebufferRenderbuffer"));
         checkFramebufferStatus =
@@ -74,8 +72,7 @@ bool ScaledFrame::create(int width, int height, int colorBits, int depthBits) {
     g_fb.genRenderbuffers(1, &depth_);
     g_fb.bindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
     g_fb.bindRenderbuffer(GL_RENDERBUFFER, colour_);
-    g_fb.renderbufferStorage(GL_RENDERBUFFER, colorBits == 16 ? GL_RGB565 : GL_RGB8, width,
-                             height);
+    g_fb.renderbufferStorage(GL_RENDERBUFFER, colorBits == 16 ? GL_RGB565 : GL_RGB8, width, height);
     g_fb.framebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour_);
     g_fb.bindRenderbuffer(GL_RENDERBUFFER, depth_);
     g_fb.renderbufferStorage(GL_RENDERBUFFER,

@@ -46,10 +46,10 @@ struct SceneItem {
     uint32_t parentId = 0;  // 1 is the root
     uint32_t id = 0;        // 0x10000000 + object number, 0x20000000 + light, 0x30000000 + camera
     uint8_t type = kItemRoot;
-    float pathLookAhead = 0.0f;   // > 0 turns the item along its path, looking this far ahead
+    float pathLookAhead = 0.0f;         // > 0 turns the item along its path, looking this far ahead
     uint8_t pathTurns = kPathTurnsAll;  // what the path sets when it turns the item
-    int32_t layer = 0;            // object layers: the mesh layer to draw (0-based)
-    uint64_t excludedLights = 0;  // bit n set: light number n does not light this object
+    int32_t layer = 0;                  // object layers: the mesh layer to draw (0-based)
+    uint64_t excludedLights = 0;        // bit n set: light number n does not light this object
     float lightMatrix[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};  // captured
     float lightColor[4] = {1.0f, 1.0f, 1.0f, 1.0f};
     int32_t lightType = 0;  // kept, not used for drawing
@@ -118,4 +118,3 @@ class Scene {
     std::vector<SceneNode> nodes;  // nodes[0] is the root; empty before reading
     uint32_t objectCount = 0;      // object layers and null objects
 };
-

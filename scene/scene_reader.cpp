@@ -5,8 +5,8 @@
 // change the motion are passed over, and any other header line is reported. Formats 3 to 5
 // are read; the later two write an item id before an object's path and a path look-ahead for
 // every item, turning an item along its path only where its heading or pitch controller says
-// so. After it every
-// line's first word is looked up in the keyword table and anything else is ignored. A
+// so. After the header every line's first word is looked up in the keyword table and
+// anything else is ignored. A
 // motion block belongs to the item before it. Numbers are read word by word with range and
 // finiteness checks, so no line can leave a field half-set; a line that holds one of the
 // keywords also ends a motion block that is still open, so one damaged block costs only
@@ -50,10 +50,10 @@ enum Keyword {
 };
 
 const char* const kKeywords[] = {
-    "AddNullObject", "LoadObjectLayer", "ObjectMotion", "ParentItem",   "PathAlignLookAhead",
-    "AddLight",      "LightName",       "LightMotion",  "LightColor",   "LightType",
-    "ExcludeLight",  "AddCamera",       "CameraName",   "CameraMotion", "HController",
-    "PController",
+    "AddNullObject",      "LoadObjectLayer", "ObjectMotion", "ParentItem",
+    "PathAlignLookAhead", "AddLight",        "LightName",    "LightMotion",
+    "LightColor",         "LightType",       "ExcludeLight", "AddCamera",
+    "CameraName",         "CameraMotion",    "HController",  "PController",
 };
 
 Keyword keywordOf(const std::string& word) {
@@ -145,12 +145,6 @@ class SceneReader {
         uint32_t light;
         int line;
     };
-    // Formats 4 and 5 write a look-ahead for every item; the controllers decide whether the
-    // item turns along its path at all.
-    struct PathAlignment {
-        float lookAhead = 0.0f;
-        uint8_t turns = 0;
-    };
 
     void problem(int line, const std::string& what) {
         if (problems_) problems_->push_back(scene_.name + ":" + std::to_string(line) + ": " + what);
@@ -198,7 +192,6 @@ class SceneReader {
     std::vector<std::string>* problems_;
 
     int32_t format_ = 3;
-    std::vector<PathAlignment> paths_;  // formats 4 and 5: one per item
     bool itemsFull_ = false;  // the item limit was reached: later items are left out
     bool skipping_ = false;   // the last item was left out, and so is everything of it
     std::vector<Exclusion> exclusions_;
@@ -264,9 +257,8 @@ bool SceneReader::readHeader() {
         }
     }
     // Lines LightWave writes in the header that do not change what is drawn.
-    static const char* const kPassedOver[] = {"FrameStep",       "PreviewFirstFrame",
-                                              "PreviewLastFrame", "PreviewFrameStep",
-                                              "CurrentFrame"};
+    static const char* const kPassedOver[] = {"FrameStep", "PreviewFirstFrame", "PreviewLastFrame",
+                                              "PreviewFrameStep", "CurrentFrame"};
     while (nextLine(line)) {
         splitWords(line, words);
         if (words.empty()) continue;
@@ -320,12 +312,13 @@ SceneItem* SceneReader::newItem(SceneItemType type, uint32_t id) {
         return nullptr;
     }
     skipping_ = false;
-    paths_.emplace_back();
     SceneItem item;
     item.type = type;
     item.id = id;
     item.index = uint32_t(scene_.items.size());
     item.parentId = Scene::kRootId;
+    // Formats 4 and 5 write a look-ahead for every item; there only the controllers turn it.
+    if (format_ >= 4) item.pathTurns = 0;
     item.line = line_;
     scene_.items.push_back(item);
     return &scene_.items.back();
@@ -439,17 +432,10 @@ void SceneReader::setField(SceneItem& item, Keyword keyword,
             item.parentLine = line_;
             return;
         }
-        case kPathAlignLookAhead: {
-            float lookAhead = 0.0f;
-            if (!parseFloat(argument, lookAhead)) {
+        case kPathAlignLookAhead:
+            if (!parseFloat(argument, item.pathLookAhead))
                 problem(line_, "PathAlignLookAhead needs a number; ignored");
-            } else if (format_ >= 4) {
-                paths_[item.index].lookAhead = lookAhead;
-            } else {
-                item.pathLookAhead = lookAhead;
-            }
             return;
-        }
         case kHController:
         case kPController:
             setController(item, words);
@@ -492,8 +478,7 @@ void SceneReader::setField(SceneItem& item, Keyword keyword,
 // Formats 4 and 5 write an object's id before its path or name. Ids count the objects in the
 // order they stand, as the counted id the item already has; one that does not is said, and the
 // counted id kept, so ids stay unique. False when the word is not an id.
-bool SceneReader::takeWrittenId(SceneItem& item, const std::vector<std::string>& words,
-                                size_t at) {
+bool SceneReader::takeWrittenId(SceneItem& item, const std::vector<std::string>& words, size_t at) {
     uint32_t id = 0;
     if (format_ < 4 || words.size() <= at + 1 || words[at].size() != 8 || !parseId(words[at], id))
         return false;
@@ -508,13 +493,12 @@ bool SceneReader::takeWrittenId(SceneItem& item, const std::vector<std::string>&
 void SceneReader::setController(SceneItem& item, const std::vector<std::string>& words) {
     if (format_ < 4) return;  // not a line of format 3
     int32_t controller = 0;
-    if (words.size() < 2 || !parseInt(words[1], controller) || controller < 0 ||
-        controller > 2) {
+    if (words.size() < 2 || !parseInt(words[1], controller) || controller < 0 || controller > 2) {
         problem(line_, words[0] + " needs 0, 1 or 2; ignored");
         return;
     }
     const uint8_t turn = words[0][0] == 'H' ? kPathTurnsHeading : kPathTurnsPitch;
-    uint8_t& turns = paths_[item.index].turns;
+    uint8_t& turns = item.pathTurns;
     turns = controller == 1 ? uint8_t(turns | turn) : uint8_t(turns & ~turn);
     if (controller == 2) {
         problem(line_, words[0] + " 2 (inverse kinematics) is not followed; the item keeps its " +
@@ -528,9 +512,11 @@ void SceneReader::applyPathAlignments() {
     if (format_ < 4) return;
     const float frame = 1.0f / float(scene_.framesPerSecond > 0 ? scene_.framesPerSecond : 30);
     for (SceneItem& item : scene_.items) {
-        const PathAlignment& path = paths_[item.index];
-        item.pathTurns = path.turns;
-        item.pathLookAhead = path.turns == 0 ? 0.0f : path.lookAhead > 0.0f ? path.lookAhead : frame;
+        if (item.pathTurns == 0) {
+            item.pathLookAhead = 0.0f;
+        } else if (!(item.pathLookAhead > 0.0f)) {
+            item.pathLookAhead = frame;
+        }
     }
 }
 

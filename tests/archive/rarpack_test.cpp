@@ -213,8 +213,9 @@ TEST_F(Rarpack, DamagedArchivesFailTheTest) {
     tail.insert(tail.end(), {0, 0, 0x74});  // a block cut short after the entry
     dir_.write("tail.rar", tail);
     EXPECT_EQ(run("t tail.rar"), 1);
-    EXPECT_TRUE(saidOut("OK      a\nFAILED  archive damaged or cut short after entry 1\n"
-                        "1 entry OK, but the archive is not whole\n"));
+    EXPECT_TRUE(
+        saidOut("OK      a\nFAILED  archive damaged or cut short after entry 1\n"
+                "1 entry OK, but the archive is not whole\n"));
     dir_.write("not.rar", textData(100));
     EXPECT_EQ(run("t not.rar"), 1);
     EXPECT_EQ(run("l missing.rar"), 1);

@@ -70,7 +70,8 @@ TEST(LogoBars, ShowTheSamePictureFarIntoAPartsTime) {
     for (size_t i = 3; i < far.size(); i += 3) changes += (far[i] > 192) != (far[i - 3] > 192);
     EXPECT_GE(changes, 12);
     int largest = 0;
-    for (size_t i = 0; i < near.size(); ++i) largest = std::max(largest, std::abs(near[i] - far[i]));
+    for (size_t i = 0; i < near.size(); ++i)
+        largest = std::max(largest, std::abs(near[i] - far[i]));
     EXPECT_LE(largest, 24);
 }
 

@@ -73,11 +73,11 @@ TEST(ScaledFrame, FitsThePictureWithItsAspectAndCentredBars) {
         int width, height, outerWidth, outerHeight;
         platform::FitRect fit;
     } cases[] = {
-        {640, 480, 1280, 1024, {0, 32, 1280, 960}},   // taller screen: bars above and below
+        {640, 480, 1280, 1024, {0, 32, 1280, 960}},     // taller screen: bars above and below
         {1024, 768, 1920, 1080, {240, 0, 1440, 1080}},  // wider screen: bars at the sides
-        {800, 600, 800, 600, {0, 0, 800, 600}},        // the same size
-        {1, 1000, 100, 100, {49, 0, 1, 100}},          // never thinner than a pixel
-        {640, 480, 0, 768, {0, 0, 0, 0}},              // nothing to fill
+        {800, 600, 800, 600, {0, 0, 800, 600}},         // the same size
+        {1, 1000, 100, 100, {49, 0, 1, 100}},           // never thinner than a pixel
+        {640, 480, 0, 768, {0, 0, 0, 0}},               // nothing to fill
     };
     for (const auto& c : cases) {
         const platform::FitRect r =
@@ -123,8 +123,12 @@ TEST(DemoWindow, FullScreenAtASizeTheDisplayLacksIsScaledIntoTheDesktop) {
     const platform::FitRect fit =
         platform::fitInside(w.width, w.height, desktopWidth, desktopHeight);
     ASSERT_GT(fit.y, 2);
-    const int rows[][2] = {{0, 0}, {fit.y - 1, 0}, {fit.y + 1, 255}, {desktopHeight / 2, 255},
-                           {fit.y + fit.height + 1, 0}, {desktopHeight - 1, 0}};
+    const int rows[][2] = {{0, 0},
+                           {fit.y - 1, 0},
+                           {fit.y + 1, 255},
+                           {desktopHeight / 2, 255},
+                           {fit.y + fit.height + 1, 0},
+                           {desktopHeight - 1, 0}};
     for (const auto& row : rows) {
         unsigned char pixel[3] = {};
         glReadPixels(desktopWidth / 2, row[0], 1, 1, GL_RGB, GL_UNSIGNED_BYTE, pixel);

@@ -133,8 +133,8 @@ TEST(SceneReader, TextLayout) {
 // The header is read by its keywords wherever they stand and ends at the first item; a line
 // it does not use, or a format it does not know, is said with its line, never dropped.
 TEST(SceneReader, HeaderByKeywordWithWhatItLeavesOutSaid) {
-    const std::string items = "LoadObjectLayer 1 lwos/x.lwo\n" + lws::still("ObjectMotion") +
-                              lws::camera();
+    const std::string items =
+        "LoadObjectLayer 1 lwos/x.lwo\n" + lws::still("ObjectMotion") + lws::camera();
     const struct {
         std::string head;
         int first, last, fps;
@@ -142,14 +142,22 @@ TEST(SceneReader, HeaderByKeywordWithWhatItLeavesOutSaid) {
         std::vector<std::string> problems;
     } cases[] = {
         {lws::header(), 1, 60, 30, 2, {}},  // as LightWave writes it
-        {"LWSC\n3\n\n", 0, 0, 0, 2, {}},  // no header lines: the items are not swallowed
+        {"LWSC\n3\n\n", 0, 0, 0, 2, {}},    // no header lines: the items are not swallowed
         {"LWSC\n3\n\n\nFirstFrame 5\nLastFrame 9\n", 5, 9, 0, 2, {}},  // a line late
-        {"LWSC\nFramesPerSecond 25\n", 0, 0, 25, 2, {}},                 // no version line
-        {"LWSC\n3\nRenderRangeType 0\nLastFrame x\n", 0, 0, 0, 2,
+        {"LWSC\nFramesPerSecond 25\n", 0, 0, 25, 2, {}},               // no version line
+        {"LWSC\n3\nRenderRangeType 0\nLastFrame x\n",
+         0,
+         0,
+         0,
+         2,
          {"test.lws:3: header line RenderRangeType is not used",
           "test.lws:4: LastFrame without a whole number; ignored"}},
         {"LWSC\n5\n\nFirstFrame 1\n", 1, 0, 0, 2, {}},  // a later format it knows
-        {"LWSC\n7\n\nFirstFrame 1\n", 1, 0, 0, 2,
+        {"LWSC\n7\n\nFirstFrame 1\n",
+         1,
+         0,
+         0,
+         2,
          {"test.lws:2: scene format 7: this reader knows formats 3 to 5; items and motion may be "
           "read wrong"}},
     };
@@ -176,12 +184,17 @@ TEST(SceneReader, LaterFormatsIdsAndPathControllers) {
     }());
     const std::string text =
         "LWSC\n5\n\nFramesPerSecond 25\n\n"
-        "LoadObjectLayer 1 10000000 Objects/My Ship.lwo\n" + moving +
+        "LoadObjectLayer 1 10000000 Objects/My Ship.lwo\n" +
+        moving +
         "PathAlignLookAhead 0.033\nHController 0\nPController 0\n"
-        "AddNullObject 10000001 Pivot\n" + moving + "PathAlignLookAhead 0.2\nHController 1\n"
-        "AddNullObject 10000001 Late\n" + moving + "HController 1\nPController 1\n"
-        "LoadObjectLayer 2 10000009 Objects/x.lwo\n" + moving + "PController 2\n" +
-        lws::camera();
+        "AddNullObject 10000001 Pivot\n" +
+        moving +
+        "PathAlignLookAhead 0.2\nHController 1\n"
+        "AddNullObject 10000001 Late\n" +
+        moving +
+        "HController 1\nPController 1\n"
+        "LoadObjectLayer 2 10000009 Objects/x.lwo\n" +
+        moving + "PController 2\n" + lws::camera();
     Scene scene;
     EXPECT_EQ(readScene(scene, text),
               (std::vector<std::string>{
@@ -202,9 +215,9 @@ TEST(SceneReader, LaterFormatsIdsAndPathControllers) {
         float lookAhead;
         double heading, pitch, bank;
     } expected[] = {
-        {0.0f, -0.5, -0.5, 0.5},           // keys only, though a look-ahead is written
-        {0.2f, -1.5707963, -0.5, 0.5},     // heading along +x; pitch and bank keyed
-        {0.04f, -1.5707963, 0.0, 0.5},     // no look-ahead written: one frame at 25
+        {0.0f, -0.5, -0.5, 0.5},        // keys only, though a look-ahead is written
+        {0.2f, -1.5707963, -0.5, 0.5},  // heading along +x; pitch and bank keyed
+        {0.04f, -1.5707963, 0.0, 0.5},  // no look-ahead written: one frame at 25
         {0.0f, -0.5, -0.5, 0.5},
     };
     for (size_t i = 0; i < 4; ++i) {

@@ -120,8 +120,7 @@ Color stripedRoom(Vec3 r) {
     float elevation = std::asin(std::fmax(-1.0f, std::fmin(1.0f, r.y)));
     float band = 0.5f + 0.5f * std::cos(elevation * 9.0f);
     float line = smoothstep(0.55f, 0.75f, band);
-    Color c = mix(Color::hex(0x010206), mix(palette::teal, palette::ice, 0.5f + 0.5f * r.y),
-                  line);
+    Color c = mix(Color::hex(0x010206), mix(palette::teal, palette::ice, 0.5f + 0.5f * r.y), line);
     // A white key light overhead, so the top of the object flashes as it turns.
     return addLight(c, Color::hex(0xFFFFFF), std::pow(std::fmax(0.0f, r.y), 24.0f) * 0.8f);
 }

@@ -80,9 +80,8 @@ int main(int argc, char** argv) {
                 return 2;
             }
             // saveImage says what failed.
-            return saveImage(makeIcon(static_cast<int>(size)), argv[i + 2], PixelFormat::Rgba)
-                       ? 0
-                       : 1;
+            return saveImage(makeIcon(static_cast<int>(size)), argv[i + 2], PixelFormat::Rgba) ? 0
+                                                                                               : 1;
         } else if (a == "--verbose") {
             options.verbose = true;
         } else if (a == "--out") {
